@@ -1,0 +1,79 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include "compass.h"
+#include "crtrandom.h"
+#include "noteslot.h"
+#include "piletable.h"
+
+class MsClock;
+class NoteSink;
+class NoteInput;
+class RoundHost;
+
+// The game itself: notes drawn, sliding, answered by click or MIDI, falling
+// onto the pile, until a note leaves the line unanswered. Driven by the
+// window's timers; knows nothing of windows or devices.
+class TrainingRound {
+public:
+    static constexpr int RoundTimer = 0;     // 10 ms while a round runs
+    static constexpr int FreeNoteTimer = 10; // 1000 ms, whole run
+    static constexpr uint16_t EntryStartX = 913;
+    static constexpr float LineEndX = 80.0f;
+
+    TrainingRound(Compass& compass, NoteSink& sink, NoteInput& input, MsClock& clock,
+                  RoundHost& host);
+
+    // Round members (positions and states are read by the view).
+    std::array<NoteSlot, SlotCount> m_slots{};
+    int32_t m_slotIndex = 0;
+    bool m_running = false;
+    bool m_roundOver = false;
+    uint16_t m_points = 0;
+    bool m_pileChanged = false;
+    float m_speed = 0.5f;
+    uint16_t m_entryX = EntryStartX;
+    uint32_t m_entryShiftTime = 0;
+    bool m_nextPending = false;
+    bool m_replayPending = false;
+    uint64_t m_answerTime = 0;
+    int32_t m_clickVerdict = 0;
+    int32_t m_clickCell = 0;
+    bool m_practice = false;
+    bool m_freeNoteOn = false;
+    uint64_t m_freeNoteTime = 0;
+    PileTable m_pile;
+
+    void resetForStartUp(); // start-up values of the round members; converts the pile table
+    void startTraining();
+    void chooseNextNote();
+    void onTimer(int id);
+    void onLowerStaffClick(int viewX, int viewY); // point relative to the view
+    void onButtonUp();
+    void cancelTraining();
+    void repeatTone();
+    void playReferenceC();
+    void togglePractice();
+    void startFreeNote(); // a free-standing note began now (reference C', instrument preview)
+    // Steps of the round's finish that belong to the round: controls back,
+    // silence, input stopped, focus. The window then evaluates the result.
+    void finishRound();
+
+    // The current slot, or nullptr once all 200 notes are answered.
+    NoteSlot* currentSlot();
+    bool noteOnLine() const; // the current slot is on the line (state 1 or 2)
+
+private:
+    void takeMidiAnswer();
+    void tick();
+    void penalty();
+    void endRound();
+
+    Compass& m_compass;
+    NoteSink& m_sink;
+    NoteInput& m_input;
+    MsClock& m_clock;
+    RoundHost& m_host;
+    CrtRandom m_random;
+};

@@ -1,0 +1,157 @@
+#include "dialogtemplate.h"
+
+#include <QAbstractItemView>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+
+namespace {
+
+const char* const IdProperty = "controlId";
+
+QString objectNameFor(int id) { return QStringLiteral("ctl%1").arg(id); }
+
+// Breaks a caption at blanks so that each line fits the button, as a
+// multi-line button of the platform does.
+QString wrapAtBlanks(const QString& text, const QFontMetrics& fm, int width) {
+    const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QStringList lines;
+    QString line;
+    for (const QString& word : words) {
+        const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && fm.horizontalAdvance(candidate) > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = candidate;
+        }
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines.join(QLatin1Char('\n'));
+}
+
+QWidget* makeControl(const ControlSpec& spec, QWidget* dialog, QButtonGroup*& group) {
+    const QString text = QString::fromUtf8(spec.text ? spec.text : "");
+    const QRect r = dlu::rect(spec.x, spec.y, spec.w, spec.h);
+    switch (spec.kind) {
+    case ControlSpec::PushButton:
+    case ControlSpec::DefPushButton: {
+        auto* b = new QPushButton(dialog);
+        b->setGeometry(r);
+        b->setText((spec.style & ControlSpec::MultiLine)
+                       ? wrapAtBlanks(text, QFontMetrics(b->font()), r.width() - 6)
+                       : text);
+        b->setAutoDefault(false);
+        b->setDefault(spec.kind == ControlSpec::DefPushButton);
+        return b;
+    }
+    case ControlSpec::CheckBox:
+    case ControlSpec::CheckBoxLeftText: {
+        auto* c = new QCheckBox(text, dialog);
+        if (spec.kind == ControlSpec::CheckBoxLeftText)
+            c->setLayoutDirection(Qt::RightToLeft);
+        c->setGeometry(r);
+        return c;
+    }
+    case ControlSpec::RadioButton: {
+        auto* rb = new QRadioButton(text, dialog);
+        rb->setGeometry(r);
+        if (!group || (spec.style & ControlSpec::GroupStart)) {
+            group = new QButtonGroup(dialog);
+            group->setExclusive(true);
+        }
+        group->addButton(rb, spec.id);
+        return rb;
+    }
+    case ControlSpec::GroupBox: {
+        auto* g = new QGroupBox(text, dialog);
+        g->setGeometry(r);
+        return g;
+    }
+    case ControlSpec::Static:
+    case ControlSpec::StaticCentered:
+    case ControlSpec::StaticBorder: {
+        auto* l = new QLabel(text, dialog);
+        l->setGeometry(r);
+        l->setWordWrap(true);
+        l->setAlignment(spec.kind == ControlSpec::StaticCentered ? Qt::AlignHCenter | Qt::AlignTop
+                                                                 : Qt::AlignLeft | Qt::AlignTop);
+        if (spec.kind == ControlSpec::StaticBorder) {
+            l->setFrameShape(QFrame::Box);
+            l->setLineWidth(1);
+            l->setWordWrap(false);
+        }
+        return l;
+    }
+    case ControlSpec::Picture: {
+        auto* l = new QLabel(dialog);
+        l->move(r.topLeft());
+        l->resize(r.size());
+        return l;
+    }
+    case ControlSpec::StaticRect: {
+        auto* w = new QWidget(dialog);
+        w->setGeometry(r);
+        return w;
+    }
+    case ControlSpec::ComboDropDown: {
+        auto* c = new QComboBox(dialog);
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        const int editHeight = c->sizeHint().height();
+        c->setGeometry(r.x(), r.y(), r.width(), editHeight);
+        const int rowHeight = qMax(1, c->fontMetrics().height() + 2);
+        c->setMaxVisibleItems(qMax(1, (r.height() - editHeight) / rowHeight));
+        c->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        return c;
+    }
+    case ControlSpec::Edit: {
+        auto* e = new QLineEdit(dialog);
+        e->setGeometry(r);
+        return e;
+    }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QFont dialogFont() {
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setPixelSize(11);
+    return f;
+}
+
+void buildControls(QWidget* dialog, std::span<const ControlSpec> controls) {
+    dialog->setFont(dialogFont());
+    QButtonGroup* group = nullptr;
+    for (const ControlSpec& spec : controls) {
+        QWidget* w = makeControl(spec, dialog, group);
+        if (!w)
+            continue;
+        if (spec.id >= 0) {
+            w->setObjectName(objectNameFor(spec.id));
+            w->setProperty(IdProperty, spec.id);
+        }
+        if (spec.style & ControlSpec::Hidden)
+            w->hide();
+        if (spec.style & ControlSpec::Disabled)
+            w->setEnabled(false);
+    }
+}
+
+QWidget* control(const QWidget* dialog, int id) {
+    return dialog->findChild<QWidget*>(objectNameFor(id), Qt::FindDirectChildrenOnly);
+}
+
+void setTemplateSize(QWidget* dialog, int unitsW, int unitsH) {
+    dialog->setFixedSize(dlu::x(unitsW), dlu::y(unitsH));
+}

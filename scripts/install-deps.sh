@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs every Debian package the program, its tests and its benchmarks need.
+# Used by run.sh and test.sh; safe to run again (apt-get skips what is there).
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  build-essential cmake ninja-build pkg-config git
+  # windows, dialogs, painting
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6 fonts-liberation2
+  # built-in synthesizer and its General MIDI sounds
+  libfluidsynth-dev timgm6mb-soundfont
+  # external MIDI ports
+  librtmidi-dev libjack-jackd2-dev libasound2-dev
+  # tests: a JACK server of their own, a real X server, screenshots, clicks
+  jackd2 xvfb xauth x11-utils imagemagick xdotool
+  # sanitizer and fuzzing builds
+  clang libclang-rt-14-dev
+  # desktop integration checks
+  desktop-file-utils appstream
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "All needed packages are installed."
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# jackd2 asks whether to enable real-time scheduling; answer for it.
+echo "jackd2 jackd/tweak_rt_limits boolean false" | $SUDO debconf-set-selections 2>/dev/null || true
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
