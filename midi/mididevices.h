@@ -1,0 +1,61 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "midiplatform.h"
+#include "noteinput.h"
+#include "notesink.h"
+
+// The MIDI device holder: the open output and input, their numbers, and the
+// one-note mailbox between the input's thread and the window's thread.
+class MidiDevices final : public NoteSink, public NoteInput {
+public:
+    // Shows a message box (text, caption) with no owner, OK only, no icon.
+    using MessageFn = std::function<void(const std::string& text, const std::string& caption)>;
+    // Asks the main window to close once its start-up has run.
+    using CloseFn = std::function<void()>;
+
+    explicit MidiDevices(MidiPlatform& platform);
+    ~MidiDevices() override; // CloseDevices
+
+    MidiPlatform& platform() { return m_platform; }
+
+    std::unique_ptr<MidiOutPort> outHandle;
+    std::unique_ptr<MidiInPort> inHandle;
+    int32_t outDevice = 0;
+    int32_t inDevice = 0;
+    uint8_t initialProgram = 0;
+
+    void OpenDevices(const std::string& caption, const MessageFn& message, const CloseFn& close);
+    void CloseDevices();
+    void SendShortMessage(MidiOutPort* out, uint8_t status, uint8_t data1, uint8_t data2);
+    void PlayNote(int note, int velocity) override;
+    void Silence() override;
+
+    // Output and input switching (the MIDI settings dialog): close, set the number, open.
+    void reopenOutput(int32_t device); // no program change follows
+    void reopenInput(int32_t device);  // the new input is not started
+
+    // NoteInput
+    bool inputOpen() const override { return inHandle != nullptr; }
+    void inputReset() override;
+    void inputStart() override;
+    void inputStop() override;
+    void clearMailbox() override;
+    int takeNote() override;
+
+    // Called by the platform for every incoming message; `instance` is this holder.
+    static void MidiInCallback(MidiInPort* port, uint32_t messageId, uintptr_t instance,
+                               uint32_t param1, uint32_t param2);
+
+private:
+    void openInput();
+
+    MidiPlatform& m_platform;
+    // The mailbox: NoNote when empty, else the note number waiting to be judged.
+    // The callback stores, the window's thread takes it with an exchange.
+    std::atomic<int> m_mailbox{NoNote};
+};

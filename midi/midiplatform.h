@@ -1,0 +1,51 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The few things the program needs of the system's MIDI: count the devices,
+// read their names, open an output and send short messages to it, open an
+// input that hands every complete short message to a callback. Device numbers
+// run 0..count-1 in the order the platform lists them; outputs and inputs are
+// numbered separately.
+
+// Identifier of a complete short message for the input callback.
+inline constexpr uint32_t MIM_DATA = 0x3C3;
+
+// A short message: status in bits 0-7, data 1 in bits 8-15, data 2 in bits 16-23.
+inline constexpr uint32_t packShortMessage(uint8_t status, uint8_t data1, uint8_t data2) {
+    return uint32_t(status) | (uint32_t(data1) << 8) | (uint32_t(data2) << 16);
+}
+
+class MidiOutPort {
+public:
+    virtual ~MidiOutPort() = default;           // closes the output
+    virtual void sendShort(uint32_t message) = 0;
+};
+
+class MidiInPort;
+// Called on the input's own thread for every incoming message.
+using MidiInProc = void (*)(MidiInPort* port, uint32_t messageId, uintptr_t instance,
+                            uint32_t param1, uint32_t param2);
+
+class MidiInPort {
+public:
+    virtual ~MidiInPort() = default; // closes the input
+    virtual void reset() = 0;        // back to stopped
+    virtual void start() = 0;        // deliver messages from now on
+    virtual void stop() = 0;         // deliver nothing
+};
+
+class MidiPlatform {
+public:
+    virtual ~MidiPlatform() = default;
+    virtual unsigned outCount() = 0;
+    virtual unsigned inCount() = 0;
+    // The device's name, at most 31 characters; false when it cannot be read.
+    virtual bool outName(unsigned device, std::string& name) = 0;
+    virtual bool inName(unsigned device, std::string& name) = 0;
+    // nullptr when the device cannot be opened.
+    virtual std::unique_ptr<MidiOutPort> openOut(unsigned device) = 0;
+    virtual std::unique_ptr<MidiInPort> openIn(unsigned device, MidiInProc proc,
+                                               uintptr_t instance) = 0;
+};
