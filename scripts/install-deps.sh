@@ -14,6 +14,8 @@ PACKAGES=(
   librtmidi-dev libjack-jackd2-dev libasound2-dev
   # tests: a JACK server of their own, a real X server, screenshots, clicks
   jackd2 xvfb xauth x11-utils imagemagick xdotool
+  # benchmarks
+  libbenchmark-dev
   # sanitizer and fuzzing builds
   clang libclang-rt-14-dev
   # desktop integration checks
