@@ -1,0 +1,9 @@
+#pragma once
+#include <QDialog>
+
+// The help page, which is also the About box. Each showing makes a fresh one.
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+};
