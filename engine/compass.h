@@ -20,10 +20,12 @@ public:
     int32_t m_scaleY = 230;
 
     static constexpr int NoCell = -0x7fffffff; // pointer outside the lower staff's band
+    static constexpr int NoNote = -1;          // cellToNote of a cell off the keyboard
 
     void applyAccidentalLayout();
     void setAccidentals(uint16_t accidentals); // sets and applies the layout
     void setStartOctave(uint16_t startOctave); // start-note radio; m_octaves is not fitted here
+    void setOctaves(uint16_t octaves);         // octave radio (1..4); m_startNote is not fitted here
     // Cut m_octaves back after a start-note choice; true when it was cut
     // (the window then checks the octave radio 1000 + m_octaves - 1).
     bool fitOctaves();
@@ -31,7 +33,7 @@ public:
     // (the window then checks the start-note radio 1102 + m_startOctave).
     bool fitStartNote();
 
-    int cellToNote(int cell) const;
+    int cellToNote(int cell) const; // NoNote unless 0 <= cell < m_cellCount
     int slotCell(const NoteSlot& slot) const;
     // Pointer relative to the view -> cell index (may be < 0 or >= m_cellCount),
     // or NoCell outside the band 228 < y < 392.
