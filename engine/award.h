@@ -11,6 +11,7 @@ struct AwardOutcome {
         Entered,             // entered into the list at `index`
         PracticeWouldEnter,  // practice mode: would have earned place index + 1, list unchanged
         PracticeNoPlace,     // practice mode without a place: nothing is shown
+        NoColumn,            // a compass outside 1..4 octaves: nothing to enter, nothing shown
     };
     Kind kind = NoPlace;
     int index = -1; // 0..9 where a place was (or would have been) earned

@@ -8,6 +8,9 @@ struct BestEntry {
     int32_t points = 0;
     void setName(const char* text); // copies at most 19 bytes
 };
+bool operator==(const BestEntry& a, const BestEntry& b); // same name and points
+
+
 
 // The ten best results of each compass (one to four octaves).
 struct BestList {
@@ -24,4 +27,6 @@ struct BestList {
     int insert(int column, int points, const char* name);
     // The index the result would get, without changing the list; -1 when it does not enter.
     int placeFor(int column, int points) const;
+
+    bool operator==(const BestList&) const = default;
 };

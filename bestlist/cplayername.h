@@ -1,0 +1,29 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class NameValidator;
+
+// The player-name dialog: one field that opens with the current name selected.
+// "OK" takes the field's text as the new name; Escape and the close box keep
+// the old one.
+class CPlayerName : public QDialog {
+    Q_OBJECT
+public:
+    explicit CPlayerName(QWidget* parent = nullptr);
+
+    QString m_playerName; // the program's player name, empty until the list is read
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+public slots:
+    void accept() override;
+
+private:
+    void showLogo();
+
+    QLineEdit* m_nameEdit = nullptr;
+    NameValidator* m_validator = nullptr;
+};

@@ -1,0 +1,70 @@
+#include "roundaward.h"
+
+#include "award.h"
+#include "chiscore.h"
+#include "windows1252.h"
+
+#include <QMessageBox>
+
+void showRoundMessage(QWidget* owner, const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+namespace awardtext {
+
+QString practiceText(int octaves, int place) {
+    return QString::asprintf(
+        "Bravo, Du hättest im Bereich %d Oktave(n) den %d.Platz in der Bestenliste gewonnen!\n"
+        "ein Eintrag in der Bestenliste ist jedoch im Übemodus nicht möglich.\n"
+        "Um den  Übemodus zu verlassen, entferne das Häkchen bei <Nur üben>!",
+        octaves, place);
+}
+QString practiceCaption() { return QStringLiteral("Der QVB-Zazezovidavi meldet:"); }
+
+QString enteredText() {
+    return QStringLiteral("Bravo, Du hast einen Eintrag in die Bestenliste gewonnen!");
+}
+QString enteredCaption() { return QStringLiteral("Gratulation !"); }
+
+QString noPlaceText(int points) {
+    return QString::asprintf("Bravo, Du hast %d Punkte errungen!\n"
+                             "Leider reicht es diesmal nicht für einen Eintrag in der "
+                             "Bestenliste.\nWeiterüben!!!",
+                             points);
+}
+QString noPlaceCaption() { return QStringLiteral("Der QVB-Zaradariveda meldet:"); }
+
+} // namespace awardtext
+
+void awardRoundResult(QWidget* owner, CHiscore& bestListDlg, uint16_t octaves, uint16_t points,
+                      bool practice, const QString& playerName, const ShowMessage& showMessage) {
+    HiscoreState copy = bestListDlg.state();
+    copy.showColumn = octaves;
+    const std::string name = toWindows1252(playerName);
+    const AwardOutcome outcome =
+        decideAward(copy.bestList, octaves, points, practice, name.c_str());
+
+    switch (outcome.kind) {
+    case AwardOutcome::PracticeWouldEnter:
+        showMessage(owner, awardtext::practiceCaption(),
+                    awardtext::practiceText(octaves, outcome.index + 1));
+        return; // the copy is thrown away: the list stays as it was
+    case AwardOutcome::NoPlace:
+        showMessage(owner, awardtext::noPlaceCaption(), awardtext::noPlaceText(points));
+        return;
+    case AwardOutcome::PracticeNoPlace:
+    case AwardOutcome::NoColumn:
+        return;
+    case AwardOutcome::Entered:
+        break;
+    }
+
+    copy.highlightRank = outcome.index;
+    showMessage(owner, awardtext::enteredCaption(), awardtext::enteredText());
+    CHiscore dialog(owner);
+    dialog.setState(copy);
+    dialog.exec();
+    // Taken back however the dialog closed, with any column cleared in it.
+    bestListDlg.setState(dialog.state());
+}

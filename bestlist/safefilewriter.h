@@ -1,0 +1,30 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Acts out a save that is cut short, for tests: a crash (the process dies,
+// nothing is cleaned up) or a full disk (the next write fails) once
+// `afterBytes` bytes of the new contents have been written.
+struct WriteInterruption {
+    enum Kind { None, Crash, DiskFull };
+    Kind kind = None;
+    std::size_t afterBytes = 0;
+};
+
+enum class WriteOutcome {
+    Replaced,       // the new contents stand, written beside and renamed over
+    WrittenInPlace, // the directory takes no new file, so the file was rewritten where it is
+    LeftAlone,      // the file exists but may not be written (or is no plain file): untouched
+    Failed,         // nothing could be written; an old file keeps its contents
+};
+
+// Replaces the contents of the file at `path` so that at every moment the
+// file holds either its old or its new contents in full: the bytes go into a
+// temporary file beside it (beside a symbolic link's target, so the link stays
+// a link) with the old file's permission bits, are synced, and the temporary
+// file is renamed over the old one. A file we may not write is left alone, as
+// a refused open would leave it; only where the directory takes no new file is
+// the file rewritten in place.
+WriteOutcome replaceFileContents(const std::string& path, std::string_view bytes,
+                                 WriteInterruption cut = {});
