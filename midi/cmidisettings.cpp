@@ -1,0 +1,173 @@
+#include "cmidisettings.h"
+
+#include <QButtonGroup>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+
+#include "mididevices.h"
+#include "template166.h"
+
+namespace {
+
+const char* const NoOutputText =
+    "Der QVB-Zaradariveda hat leider kein Gerät für die Tonausgabe gefunden";
+const char* const NoOutputTitle = "Info";
+
+// Made buttons are placed in pixels of the client area: one row of 20 px per
+// device number, the first row at 35 px.
+constexpr int RowTop = 35;
+constexpr int RowHeight = 20;
+constexpr int OutLeft = 220, OutRight = 420;
+constexpr int InLeft = 420, InRight = 570;
+constexpr int MaxNameLength = 31;
+
+QRect rowRect(int left, int right, unsigned k) {
+    return QRect(left, RowTop + RowHeight * int(k), right - left, RowHeight);
+}
+
+void showMessageBox(QWidget* owner, const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+} // namespace
+
+CMidiSettings::CMidiSettings(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      m_outGroup(new QButtonGroup(this)), m_inGroup(new QButtonGroup(this)),
+      m_message(showMessageBox) {
+    setWindowTitle(QString::fromUtf8(template166::Caption));
+    buildControls(this, template166::Controls);
+    setTemplateSize(this, template166::Width, template166::Height);
+
+    // Each column is a radio group of its own: one device checked per column.
+    m_outGroup->setExclusive(true);
+    m_inGroup->setExclusive(true);
+
+    if (auto* ok = controlAs<QPushButton>(this, template166::IdOk))
+        connect(ok, &QPushButton::clicked, this, &CMidiSettings::accept);
+    if (auto* cancel = controlAs<QPushButton>(this, template166::IdCancel))
+        connect(cancel, &QPushButton::clicked, this, &CMidiSettings::reject);
+}
+
+CMidiSettings::~CMidiSettings() = default;
+
+void CMidiSettings::setVisible(bool visible) {
+    // The device lists are read afresh each time the dialog opens, so a
+    // keyboard plugged in meanwhile shows up; closing in any way drops them.
+    if (visible && !isVisible())
+        fillColumns();
+    QDialog::setVisible(visible);
+    if (!visible)
+        destroyButtons();
+}
+
+void CMidiSettings::accept() {
+    // Only a device other than the one in use is switched: reopening the same
+    // device would cut off whatever it is playing for nothing.
+    if (m_devices && isVisible()) {
+        if (m_selOut >= 0 && m_selOut != m_devices->outDevice)
+            m_devices->reopenOutput(m_selOut);
+        if (m_selIn >= 0 && m_selIn != m_devices->inDevice)
+            m_devices->reopenInput(m_selIn);
+    }
+    QDialog::accept();
+}
+
+void CMidiSettings::fillColumns() {
+    destroyButtons();
+    m_outCount = 0;
+    m_inCount = 0;
+    if (m_devices) {
+        fillOutputs();
+        fillInputs();
+    }
+    if (QWidget* noInput = control(this, template166::IdNoInput))
+        noInput->setVisible(m_inCount == 0);
+    fitHeight();
+}
+
+void CMidiSettings::fillOutputs() {
+    MidiPlatform& platform = m_devices->platform();
+    m_selOut = m_devices->outDevice;
+    // Output ids end where the input column's ids begin; devices beyond that
+    // get no button, so a click in the input column is never taken for an output.
+    m_outCount = std::min(platform.outCount(), MaxOutputs);
+    if (m_outCount == 0) {
+        m_message(this, QString::fromUtf8(NoOutputText), QString::fromUtf8(NoOutputTitle));
+        return;
+    }
+    m_outButtons.resize(m_outCount);
+    for (unsigned k = 0; k < m_outCount; ++k) {
+        std::string name;
+        if (platform.outName(k, name))
+            m_outButtons[k].reset(
+                makeButton(OutIdBase + int(k), rowRect(OutLeft, OutRight, k), name, m_outGroup));
+    }
+    if (m_selOut >= 0 && unsigned(m_selOut) < m_outCount && m_outButtons[m_selOut])
+        m_outButtons[m_selOut]->setChecked(true);
+}
+
+void CMidiSettings::fillInputs() {
+    MidiPlatform& platform = m_devices->platform();
+    m_selIn = m_devices->inDevice;
+    m_inCount = platform.inCount();
+    if (m_inCount == 0)
+        return;
+    m_inButtons.resize(m_inCount);
+    for (unsigned k = 0; k < m_inCount; ++k) {
+        std::string name;
+        if (platform.inName(k, name))
+            m_inButtons[k].reset(
+                makeButton(InIdBase + int(k), rowRect(InLeft, InRight, k), name, m_inGroup));
+    }
+    if (m_selIn >= 0 && unsigned(m_selIn) < m_inCount && m_inButtons[m_selIn])
+        m_inButtons[m_selIn]->setChecked(true);
+}
+
+QRadioButton* CMidiSettings::makeButton(int id, const QRect& place, const std::string& name,
+                                        QButtonGroup* group) {
+    // A port name may hold an ampersand; doubled, it shows as itself instead
+    // of underlining the next letter.
+    QString caption = QString::fromUtf8(name).left(MaxNameLength);
+    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    auto* button = new QRadioButton(caption, this);
+    button->setObjectName(QStringLiteral("ctl%1").arg(id));
+    button->setProperty("controlId", id);
+    button->setGeometry(place);
+    if (QWidget* fontSource = control(this, template166::IdFontSource))
+        button->setFont(fontSource->font());
+    group->addButton(button, id);
+    connect(button, &QRadioButton::clicked, this, [this, id] { onCommand(id); });
+    return button;
+}
+
+void CMidiSettings::onCommand(int id) {
+    if (id >= OutIdBase && unsigned(id - OutIdBase) < m_outCount) {
+        const unsigned k = unsigned(id - OutIdBase);
+        m_selOut = int32_t(k);
+        if (m_outButtons[k])
+            m_outButtons[k]->setChecked(true);
+    } else if (id >= InIdBase && unsigned(id - InIdBase) < m_inCount) {
+        const unsigned k = unsigned(id - InIdBase);
+        m_selIn = int32_t(k);
+        if (m_inButtons[k])
+            m_inButtons[k]->setChecked(true);
+    }
+}
+
+void CMidiSettings::destroyButtons() {
+    m_outButtons.clear();
+    m_inButtons.clear();
+}
+
+void CMidiSettings::fitHeight() {
+    // The template's height holds eleven rows; with more devices the dialog
+    // grows so that the last row can still be reached.
+    const unsigned rows = std::max(m_outCount, m_inCount);
+    const int needed = RowTop + RowHeight * int(rows);
+    setFixedSize(dlu::x(template166::Width), std::max(dlu::y(template166::Height), needed));
+}

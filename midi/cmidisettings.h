@@ -1,0 +1,63 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class MidiDevices;
+class QButtonGroup;
+class QRadioButton;
+
+// The MIDI settings dialog: one radio button per output and per input device
+// the system lists at the moment it opens; OK switches the device holder to
+// the chosen devices. Made once by the main window and reused for every opening.
+class CMidiSettings : public QDialog {
+    Q_OBJECT
+public:
+    // Shows a message box with the given owner, text and title (OK only, no icon).
+    using MessageFn =
+        std::function<void(QWidget* owner, const QString& text, const QString& title)>;
+
+    // Ids of the made buttons: output k is OutIdBase + k, input k is InIdBase + k.
+    static constexpr int OutIdBase = 20001;
+    static constexpr int InIdBase = 20100;
+    // Output ids must stay below the input column's first id.
+    static constexpr unsigned MaxOutputs = InIdBase - OutIdBase;
+
+    explicit CMidiSettings(QWidget* parent = nullptr);
+    ~CMidiSettings() override;
+
+    // The holder whose devices the dialog lists and switches; set once after it opened them.
+    void setDevices(MidiDevices* devices) { m_devices = devices; }
+    // Replaces the message box shown when there is no output device (tests).
+    void setMessageFn(MessageFn fn) { m_message = std::move(fn); }
+
+    void setVisible(bool visible) override;
+
+public slots:
+    void accept() override;
+
+private:
+    void fillColumns();
+    void fillOutputs();
+    void fillInputs();
+    QRadioButton* makeButton(int id, const QRect& place, const std::string& name,
+                             QButtonGroup* group);
+    void onCommand(int id);
+    void destroyButtons();
+    void fitHeight();
+
+    std::vector<std::unique_ptr<QRadioButton>> m_outButtons; // nullptr where a name is unreadable
+    std::vector<std::unique_ptr<QRadioButton>> m_inButtons;
+    MidiDevices* m_devices = nullptr;
+    int32_t m_selOut = -1;
+    int32_t m_selIn = -1;
+    uint32_t m_outCount = 0;
+    uint32_t m_inCount = 0;
+
+    QButtonGroup* m_outGroup;
+    QButtonGroup* m_inGroup;
+    MessageFn m_message;
+};
