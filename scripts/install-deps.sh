@@ -20,6 +20,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # desktop integration checks
   desktop-file-utils appstream
+  # artwork generator (tools/, only with -DQVB_BUILD_ARTWORK_TOOL=ON): the music font
+  fonts-freefont-ttf
 )
 
 SUDO=""

@@ -1,0 +1,9 @@
+#pragma once
+#include <QImage>
+
+class Glyphs;
+
+// The logo (143): a line drawing of a cellist above the caption, in beige.
+namespace LogoArt {
+QImage logo(const Glyphs& glyphs);
+}
