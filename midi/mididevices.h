@@ -39,6 +39,11 @@ public:
     void reopenOutput(int32_t device); // no program change follows
     void reopenInput(int32_t device);  // the new input is not started
 
+    // The instrument choice of the trainer window: an index 0..17 picks `program`
+    // from the instrument table, any other index keeps it; then the program change
+    // and the preview note a' follow. The caller marks the preview as a free note.
+    void chooseInstrument(int index, uint8_t& program);
+
     // NoteInput
     bool inputOpen() const override { return inHandle != nullptr; }
     void inputReset() override;
@@ -52,8 +57,6 @@ public:
                                uint32_t param1, uint32_t param2);
 
 private:
-    void openInput();
-
     MidiPlatform& m_platform;
     // The mailbox: NoNote when empty, else the note number waiting to be judged.
     // The callback stores, the window's thread takes it with an exchange.

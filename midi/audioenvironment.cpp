@@ -1,0 +1,46 @@
+#include "audioenvironment.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#ifdef QVB_HAVE_JACK
+#include <jack/jack.h>
+#endif
+
+namespace {
+#ifdef QVB_HAVE_JACK
+void quietJack(const char*) {}
+#endif
+
+bool exists(const std::string& path) {
+    struct stat info{};
+    return ::stat(path.c_str(), &info) == 0;
+}
+} // namespace
+
+void prepareAudioLibraries() {
+    // setenv races with every getenv of other threads: only write when needed,
+    // which is once, on the window's thread, before any audio thread exists.
+    const char* noStart = std::getenv("JACK_NO_START_SERVER");
+    if (!noStart || std::strcmp(noStart, "1") != 0)
+        ::setenv("JACK_NO_START_SERVER", "1", 1);
+#ifdef QVB_HAVE_JACK
+    jack_set_error_function(quietJack);
+    jack_set_info_function(quietJack);
+#endif
+}
+
+bool jackServerMayRun() {
+    const char* named = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string server = named && *named ? named : "default";
+    const std::string uid = std::to_string(::getuid());
+    // A running server has its socket in /dev/shm: "jack_<server>_<uid>_0" for
+    // JACK 2, a folder "jack-<uid>/<server>" for JACK 1.
+    return exists("/dev/shm/jack_" + server + "_" + uid + "_0") ||
+           exists("/dev/shm/jack-" + uid + "/" + server);
+}
+
+bool alsaSequencerPresent() { return ::access("/dev/snd/seq", R_OK | W_OK) == 0; }

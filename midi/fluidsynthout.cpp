@@ -1,0 +1,123 @@
+#include "fluidsynthout.h"
+
+#include "shortmessage.h"
+#include "soundfontsearch.h"
+
+namespace {
+// One note at a time, a preview or a reference note over it: far below
+// FluidSynth's 256 voices, which cost time to set up at every start.
+constexpr int Polyphony = 64;
+} // namespace
+
+FluidSynthOut::~FluidSynthOut() {
+    m_audio.reset();
+    if (m_synth)
+        delete_fluid_synth(m_synth);
+    if (m_settings)
+        delete_fluid_settings(m_settings);
+}
+
+std::unique_ptr<FluidSynthOut> FluidSynthOut::create(const SynthConfig& config) {
+    std::unique_ptr<FluidSynthOut> out(new FluidSynthOut);
+    out->m_settings = new_fluid_settings();
+    if (!out->m_settings)
+        return nullptr;
+    fluid_settings_t* s = out->m_settings;
+    SynthAudio::configure(s);
+    fluid_settings_setint(s, "synth.polyphony", Polyphony);
+    // Samples are read when an instrument is chosen, not all at start-up:
+    // faster to open, and a big SoundFont takes a fraction of the memory.
+    fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
+    // "Ruhe jetzt!" must mean silence: a reverb or chorus tail would outlast
+    // All Sound Off. A dry tone is also the clearer one to recognise.
+    fluid_settings_setint(s, "synth.reverb.active", 0);
+    fluid_settings_setint(s, "synth.chorus.active", 0);
+    fluid_settings_setint(s, "synth.lock-memory", 0);
+    out->m_synth = new_fluid_synth(s);
+    if (!out->m_synth || !out->loadSoundFont(config))
+        return nullptr;
+    return out;
+}
+
+std::unique_ptr<FluidSynthOut> FluidSynthOut::open(const SynthConfig& config) {
+    auto out = create(config);
+    if (!out)
+        return nullptr;
+    out->m_audio = SynthAudio::start(out->m_settings, out->m_synth, config.audio);
+    if (!out->m_audio)
+        return nullptr;
+    return out;
+}
+
+std::unique_ptr<FluidSynthOut> FluidSynthOut::openOffline(const SynthConfig& config) {
+    return create(config);
+}
+
+bool FluidSynthOut::tryLoad(const std::string& path) {
+    if (!isRegularFile(path))
+        return false;
+    if (fluid_synth_sfload(m_synth, path.c_str(), 1) == FLUID_FAILED)
+        return false;
+    m_soundFont = path;
+    return true;
+}
+
+bool FluidSynthOut::loadSoundFont(const SynthConfig& config) {
+    if (tryLoad(config.soundFont))
+        return true;
+    // Only searched when the default is missing or broken.
+    for (const std::string& path : soundFontsUnder(config.soundFontRoot)) {
+        if (tryLoad(path))
+            return true;
+    }
+    return false;
+}
+
+void FluidSynthOut::sendShort(uint32_t message) {
+    uint8_t bytes[3];
+    unpackShortMessage(message, bytes);
+    const uint8_t status = bytes[0];
+    if (status < 0x80 || status >= 0xF0)
+        return; // system messages mean nothing to the synthesizer
+    const int channel = status & 0x0F;
+    const int data1 = bytes[1] & 0x7F;
+    const int data2 = bytes[2] & 0x7F;
+    switch (status & 0xF0) {
+    case 0x80:
+        fluid_synth_noteoff(m_synth, channel, data1);
+        break;
+    case 0x90:
+        if (data2 == 0)
+            fluid_synth_noteoff(m_synth, channel, data1);
+        else
+            fluid_synth_noteon(m_synth, channel, data1, data2);
+        break;
+    case 0xA0:
+        fluid_synth_key_pressure(m_synth, channel, data1, data2);
+        break;
+    case 0xB0: // All Sound Off (120) among them
+        fluid_synth_cc(m_synth, channel, data1, data2);
+        break;
+    case 0xC0:
+        fluid_synth_program_change(m_synth, channel, data1);
+        break;
+    case 0xD0:
+        fluid_synth_channel_pressure(m_synth, channel, data1);
+        break;
+    case 0xE0:
+        fluid_synth_pitch_bend(m_synth, channel, data1 | (data2 << 7));
+        break;
+    }
+}
+
+bool FluidSynthOut::render(float* left, float* right, int frames) {
+    if (m_audio || frames < 0)
+        return false;
+    return fluid_synth_write_float(m_synth, frames, left, 0, 1, right, 0, 1) == FLUID_OK;
+}
+
+double FluidSynthOut::sampleRate() const {
+    double rate = 0;
+    fluid_settings_getnum(m_settings, "synth.sample-rate", &rate);
+    return rate;
+}

@@ -1,0 +1,121 @@
+#include "mididevices.h"
+
+#include "instruments.h"
+
+namespace {
+constexpr uint8_t ProgramChange = 0xC0;
+constexpr uint8_t NoteOn = 0x90;
+constexpr uint8_t ControlChange = 0xB0;
+constexpr uint8_t AllSoundOff = 0x78;
+constexpr int PreviewNote = 69; // a', the A above middle C
+constexpr int PreviewVelocity = 100;
+
+const char* const OpenFailedText = "Das benötigte MIDI-Ausgabegerät konnte leider nicht geöffnet "
+                                   "werden.\n                 Das Programm wird nun geschlossen.";
+} // namespace
+
+MidiDevices::MidiDevices(MidiPlatform& platform) : m_platform(platform) {}
+
+MidiDevices::~MidiDevices() { CloseDevices(); }
+
+void MidiDevices::OpenDevices(const std::string& caption, const MessageFn& message,
+                              const CloseFn& close) {
+    // Without an output the game cannot sound a single note: tell the pupil and end.
+    // The input side is opened all the same; the window's start-up runs to its end.
+    auto failed = [&] {
+        if (message)
+            message(OpenFailedText, caption);
+        if (close)
+            close();
+    };
+    if (m_platform.outCount() == 0) {
+        failed();
+    } else {
+        outHandle = m_platform.openOut(static_cast<unsigned>(outDevice));
+        if (outHandle)
+            SendShortMessage(outHandle.get(), ProgramChange, initialProgram, 0);
+        else
+            failed();
+    }
+
+    if (m_platform.inCount() == 0)
+        return; // no MIDI input: answers come from the mouse only
+    inDevice = 0;
+    inHandle = m_platform.openIn(0, &MidiDevices::MidiInCallback,
+                                 reinterpret_cast<uintptr_t>(this));
+}
+
+void MidiDevices::CloseDevices() {
+    outHandle.reset();
+    inHandle.reset();
+}
+
+void MidiDevices::SendShortMessage(MidiOutPort* out, uint8_t status, uint8_t data1,
+                                   uint8_t data2) {
+    if (out)
+        out->sendShort(packShortMessage(status, data1, data2));
+}
+
+void MidiDevices::PlayNote(int note, int velocity) {
+    // Data bytes have seven bits; anything wider would turn into a status byte.
+    SendShortMessage(outHandle.get(), NoteOn, static_cast<uint8_t>(note & 0x7F),
+                     static_cast<uint8_t>(velocity & 0x7F));
+}
+
+void MidiDevices::Silence() { SendShortMessage(outHandle.get(), ControlChange, AllSoundOff, 0); }
+
+void MidiDevices::reopenOutput(int32_t device) {
+    outHandle.reset();
+    outDevice = device;
+    if (device >= 0)
+        outHandle = m_platform.openOut(static_cast<unsigned>(device));
+}
+
+void MidiDevices::reopenInput(int32_t device) {
+    inHandle.reset();
+    inDevice = device;
+    if (device >= 0)
+        inHandle = m_platform.openIn(static_cast<unsigned>(device), &MidiDevices::MidiInCallback,
+                                     reinterpret_cast<uintptr_t>(this));
+}
+
+void MidiDevices::chooseInstrument(int index, uint8_t& program) {
+    if (index >= 0 && index < InstrumentCount)
+        program = Instruments[index].program;
+    SendShortMessage(outHandle.get(), ProgramChange, program, 0);
+    PlayNote(PreviewNote, PreviewVelocity);
+}
+
+void MidiDevices::inputReset() {
+    if (inHandle)
+        inHandle->reset();
+}
+
+void MidiDevices::inputStart() {
+    if (inHandle)
+        inHandle->start();
+}
+
+void MidiDevices::inputStop() {
+    if (inHandle)
+        inHandle->stop();
+}
+
+void MidiDevices::clearMailbox() { m_mailbox.store(NoNote, std::memory_order_release); }
+
+int MidiDevices::takeNote() { return m_mailbox.exchange(NoNote, std::memory_order_acq_rel); }
+
+// Runs on the input's own thread (JACK's real-time thread, the ALSA reader):
+// it touches nothing but the mailbox, one atomic store, so it never waits,
+// allocates or calls the system.
+void MidiDevices::MidiInCallback(MidiInPort*, uint32_t messageId, uintptr_t instance,
+                                 uint32_t param1, uint32_t) {
+    if (messageId != MIM_DATA || instance == 0)
+        return;
+    const uint32_t status = param1 & 0xFF;
+    const int note = static_cast<int>((param1 >> 8) & 0xFF);
+    const uint32_t velocity = (param1 >> 16) & 0xFF;
+    if (status != 0x90 || velocity == 0)
+        return; // only a sounding note-on on channel 1 answers
+    reinterpret_cast<MidiDevices*>(instance)->m_mailbox.store(note, std::memory_order_release);
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// Names of external MIDI ports as the settings dialog lists them: at most
+// MaxPortNameLength characters, and still telling the ports apart.
+inline constexpr std::size_t MaxPortNameLength = 31;
+
+// The shown name of one port, from the name the MIDI system gives it.
+// ALSA names ("client:port 20:0") lose the client name where the port name
+// repeats it and keep their address; JACK names ("client:port") keep the port
+// part and shorten the client part.
+std::string shortPortName(const std::string& fullName);
+
+// Makes equal names in one list distinct by a number at their end (" #2"),
+// staying within MaxPortNameLength characters.
+void makeNamesDistinct(std::vector<std::string>& names);
+
+// Length in characters of UTF-8 text.
+std::size_t utf8Length(const std::string& text);
+// The first `count` characters of UTF-8 text, never cutting a character in two.
+std::string utf8Left(const std::string& text, std::size_t count);
+// The last `count` characters of UTF-8 text.
+std::string utf8Right(const std::string& text, std::size_t count);

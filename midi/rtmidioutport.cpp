@@ -1,0 +1,44 @@
+#include "rtmidioutport.h"
+
+#include "rtmidiports.h"
+#include "shortmessage.h"
+
+RtMidiOutPort::RtMidiOutPort(std::unique_ptr<RtMidiOut> out) : m_out(std::move(out)) {}
+
+RtMidiOutPort::~RtMidiOutPort() {
+    try {
+        m_out->closePort();
+    } catch (const RtMidiError&) {
+    }
+}
+
+std::unique_ptr<RtMidiOutPort> RtMidiOutPort::open(RtMidi::Api api, const std::string& fullName,
+                                                   const std::string& client) {
+    try {
+        auto out = makeQuietOut(api, client);
+        if (!out)
+            return nullptr;
+        const int number = findPort(*out, fullName);
+        if (number < 0)
+            return nullptr;
+        out->openPort(static_cast<unsigned>(number), "Ausgang");
+        if (!out->isPortOpen())
+            return nullptr;
+        return std::unique_ptr<RtMidiOutPort>(new RtMidiOutPort(std::move(out)));
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+}
+
+void RtMidiOutPort::sendShort(uint32_t message) {
+    uint8_t bytes[3];
+    unpackShortMessage(message, bytes);
+    const std::size_t length = shortMessageLength(bytes[0]);
+    if (length == 0)
+        return;
+    try {
+        m_out->sendMessage(bytes, length);
+    } catch (const RtMidiError&) {
+        // a vanished port: the message goes nowhere
+    }
+}

@@ -1,0 +1,21 @@
+#pragma once
+#include <RtMidi.h>
+#include <memory>
+#include <string>
+
+#include "midiplatform.h"
+
+// An output port of another program or an instrument, reached through RtMidi.
+// When the port goes away while open, sending does nothing.
+class RtMidiOutPort final : public MidiOutPort {
+public:
+    // nullptr when the port is gone or its MIDI system cannot start.
+    static std::unique_ptr<RtMidiOutPort> open(RtMidi::Api api, const std::string& fullName,
+                                               const std::string& client);
+    ~RtMidiOutPort() override;
+    void sendShort(uint32_t message) override;
+
+private:
+    explicit RtMidiOutPort(std::unique_ptr<RtMidiOut> out);
+    std::unique_ptr<RtMidiOut> m_out;
+};

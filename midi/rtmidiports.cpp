@@ -1,0 +1,113 @@
+#include "rtmidiports.h"
+
+#include <algorithm>
+
+#include "audioenvironment.h"
+#include "portnames.h"
+
+namespace {
+
+// RtMidi reports through this instead of printing and throwing; every failure
+// shows up as a closed port, a port count of 0 or an empty name.
+void quietErrors(RtMidiError::Type, const std::string&, void*) {}
+
+// RtMidi's constructors complain on the terminal before an error callback can
+// be installed, so a system is only tried when it may work.
+bool mayStart(RtMidi::Api api) {
+    switch (api) {
+    case RtMidi::LINUX_ALSA:
+        return alsaSequencerPresent();
+    case RtMidi::UNIX_JACK:
+        return jackServerMayRun();
+    case RtMidi::RTMIDI_DUMMY:
+    case RtMidi::UNSPECIFIED:
+        return false;
+    default:
+        return true;
+    }
+}
+
+template <class Midi>
+std::unique_ptr<Midi> makeQuiet(RtMidi::Api api, const std::string& client) {
+    if (!mayStart(api))
+        return nullptr;
+    try {
+        auto midi = std::make_unique<Midi>(api, client);
+        midi->setErrorCallback(&quietErrors, nullptr);
+        return midi;
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+}
+
+bool isOwnPort(const std::string& fullName, const std::string& ownClient) {
+    // JACK renames a second client of the same name to "<name>-01".
+    return fullName.compare(0, ownClient.size(), ownClient) == 0 &&
+           fullName.size() > ownClient.size() &&
+           (fullName[ownClient.size()] == ':' || fullName[ownClient.size()] == '-');
+}
+
+bool isMidiThrough(const std::string& fullName) {
+    return fullName.find("Midi Through") != std::string::npos;
+}
+
+void appendPorts(RtMidi& midi, RtMidi::Api api, const std::string& ownClient,
+                 std::vector<ExternalPort>& ports) {
+    const unsigned count = midi.getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        std::string fullName = midi.getPortName(i);
+        if (fullName.empty() || isOwnPort(fullName, ownClient))
+            continue;
+        ports.push_back({api, fullName, shortPortName(fullName)});
+    }
+}
+
+} // namespace
+
+std::unique_ptr<RtMidiOut> makeQuietOut(RtMidi::Api api, const std::string& client) {
+    return makeQuiet<RtMidiOut>(api, client);
+}
+
+std::unique_ptr<RtMidiIn> makeQuietIn(RtMidi::Api api, const std::string& client) {
+    return makeQuiet<RtMidiIn>(api, client);
+}
+
+int findPort(RtMidi& midi, const std::string& fullName) {
+    const unsigned count = midi.getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        if (midi.getPortName(i) == fullName)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient) {
+    prepareAudioLibraries();
+    std::vector<RtMidi::Api> apis;
+    RtMidi::getCompiledApi(apis);
+    std::vector<ExternalPort> ports;
+    for (const RtMidi::Api api : apis) {
+        try {
+            if (kind == PortKind::Output) {
+                if (auto lister = makeQuietOut(api, ownClient))
+                    appendPorts(*lister, api, ownClient, ports);
+            } else {
+                if (auto lister = makeQuietIn(api, ownClient))
+                    appendPorts(*lister, api, ownClient, ports);
+            }
+        } catch (const RtMidiError&) {
+            // a system that fails half-way is left out like one that cannot start
+        }
+    }
+    // "Midi Through" only echoes what other programs send; as device 0 it would
+    // keep a pupil's keyboard silent until they find the settings dialog.
+    std::stable_partition(ports.begin(), ports.end(),
+                          [](const ExternalPort& port) { return !isMidiThrough(port.fullName); });
+    std::vector<std::string> names;
+    for (const auto& port : ports)
+        names.push_back(port.name);
+    makeNamesDistinct(names);
+    for (std::size_t i = 0; i < ports.size(); ++i)
+        ports[i].name = names[i];
+    return ports;
+}

@@ -1,0 +1,28 @@
+#pragma once
+#include <RtMidi.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One external MIDI port, as the settings dialog lists it.
+struct ExternalPort {
+    RtMidi::Api api;
+    std::string fullName; // the MIDI system's own name; the port is found again by it
+    std::string name;     // shown name, at most 31 characters
+};
+
+enum class PortKind { Output, Input };
+
+// The ports of every compiled MIDI system (ALSA sequencer, then JACK), as they
+// are now: instruments and other programs first, in the order each system
+// lists them, ALSA's "Midi Through" last; the ports of `ownClient` (this
+// program) left out. A system that cannot start is skipped without a word.
+std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient);
+
+// An RtMidi object of the given system whose errors never reach the terminal
+// and are never thrown; nullptr when the system cannot start.
+std::unique_ptr<RtMidiOut> makeQuietOut(RtMidi::Api api, const std::string& client);
+std::unique_ptr<RtMidiIn> makeQuietIn(RtMidi::Api api, const std::string& client);
+
+// The number of the port called `fullName` as `midi` lists it now, or -1.
+int findPort(RtMidi& midi, const std::string& fullName);

@@ -1,0 +1,87 @@
+#include "systemmidi.h"
+
+#include <cstdlib>
+
+#include "audioenvironment.h"
+#include "fluidsynthout.h"
+#include "rtmidiinport.h"
+#include "rtmidioutport.h"
+
+SynthConfig SynthConfig::fromEnvironment() {
+    SynthConfig config;
+    if (const char* audio = std::getenv("QVB_SYNTH_AUDIO"))
+        config.audio = audio;
+    return config;
+}
+
+SystemMidi::SystemMidi() : SystemMidi(SynthConfig::fromEnvironment()) {}
+
+SystemMidi::SystemMidi(SynthConfig synth, std::string clientName)
+    : m_synth(std::move(synth)), m_client(std::move(clientName)) {
+    prepareAudioLibraries();
+}
+
+const std::vector<ExternalPort>& SystemMidi::outputs() {
+    if (!m_outputsListed) {
+        m_outputs = listExternalPorts(PortKind::Output, m_client);
+        m_outputsListed = true;
+    }
+    return m_outputs;
+}
+
+const std::vector<ExternalPort>& SystemMidi::inputs() {
+    if (!m_inputsListed) {
+        m_inputs = listExternalPorts(PortKind::Input, m_client);
+        m_inputsListed = true;
+    }
+    return m_inputs;
+}
+
+unsigned SystemMidi::outCount() {
+    m_outputsListed = false;
+    return 1 + static_cast<unsigned>(outputs().size());
+}
+
+unsigned SystemMidi::inCount() {
+    m_inputsListed = false;
+    return static_cast<unsigned>(inputs().size());
+}
+
+bool SystemMidi::outName(unsigned device, std::string& name) {
+    if (device == 0) {
+        name = SynthName;
+        return true;
+    }
+    const auto& ports = outputs();
+    if (device - 1 >= ports.size())
+        return false;
+    name = ports[device - 1].name;
+    return true;
+}
+
+bool SystemMidi::inName(unsigned device, std::string& name) {
+    const auto& ports = inputs();
+    if (device >= ports.size())
+        return false;
+    name = ports[device].name;
+    return true;
+}
+
+std::unique_ptr<MidiOutPort> SystemMidi::openOut(unsigned device) {
+    if (device == 0)
+        return FluidSynthOut::open(m_synth); // the SoundFont is read only now
+    const auto& ports = outputs();
+    if (device - 1 >= ports.size())
+        return nullptr;
+    const ExternalPort& port = ports[device - 1];
+    return RtMidiOutPort::open(port.api, port.fullName, m_client);
+}
+
+std::unique_ptr<MidiInPort> SystemMidi::openIn(unsigned device, MidiInProc proc,
+                                               uintptr_t instance) {
+    const auto& ports = inputs();
+    if (device >= ports.size())
+        return nullptr;
+    const ExternalPort& port = ports[device];
+    return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance);
+}
