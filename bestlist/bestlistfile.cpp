@@ -44,20 +44,12 @@ bool readBounded(const QString& path, std::string& bytes) {
     return ok;
 }
 
-bool parseRead(const std::string& bytes, BestList& list, std::string& playerName) {
-    std::size_t end = 0;
-    if (!bestlistformat::parse(bytes, list, playerName, &end))
-        return false;
-    // Cut off at the limit, the last field might go on beyond what was read.
-    return bytes.size() <= ReadLimit || end < bytes.size();
-}
-
 } // namespace
 
 bool loadBestList(const QString& path, BestList& list, QString& playerName) {
     std::string bytes;
     std::string name;
-    if (readBounded(path, bytes) && parseRead(bytes, list, name)) {
+    if (readBounded(path, bytes) && bestlistformat::parseFileStart(bytes, ReadLimit, list, name)) {
         playerName = fromWindows1252(name);
         return true;
     }

@@ -95,6 +95,21 @@ bool parse(std::string_view bytes, BestList& list, std::string& playerName, std:
     return true;
 }
 
+bool parseFileStart(std::string_view bytes, std::size_t limit, BestList& list,
+                    std::string& playerName) {
+    BestList read;
+    std::string name;
+    std::size_t end = 0;
+    if (!parse(bytes, read, name, &end))
+        return false;
+    // Cut off at the limit, the last field might go on beyond what was read.
+    if (bytes.size() > limit && end >= bytes.size())
+        return false;
+    list = read;
+    playerName = name;
+    return true;
+}
+
 std::string format(const BestList& list, std::string_view playerName) {
     std::string out;
     out.reserve(2048);

@@ -29,6 +29,13 @@ bool isStorableName(std::string_view name);
 bool parse(std::string_view bytes, BestList& list, std::string& playerName,
            std::size_t* end = nullptr);
 
+// Reads the start of a file of which at most `limit` bytes are taken in one
+// piece: `bytes` holds what was read, at most limit + 1 bytes, the extra byte
+// telling that the file goes on. The list stands only when its last field
+// ended within what was read.
+bool parseFileStart(std::string_view bytes, std::size_t limit, BestList& list,
+                    std::string& playerName);
+
 // The whole file: every field on a line of its own, points as "%3d", CR LF
 // after every line. A name the reader could not take back (empty, with white
 // space, too long) is written as the player default "Name..." or as "Nobody",

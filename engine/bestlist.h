@@ -10,8 +10,6 @@ struct BestEntry {
 };
 bool operator==(const BestEntry& a, const BestEntry& b); // same name and points
 
-
-
 // The ten best results of each compass (one to four octaves).
 struct BestList {
     static constexpr int Columns = 4;
