@@ -1,0 +1,122 @@
+#include "fakemidi.h"
+
+class FakeMidi::OutPort final : public MidiOutPort {
+public:
+    OutPort(FakeMidi& midi, unsigned device) : m_midi(midi), m_device(device) {
+        ++m_midi.outOpens;
+        ++m_midi.m_openOutputs;
+    }
+    ~OutPort() override {
+        ++m_midi.outCloses;
+        --m_midi.m_openOutputs;
+    }
+    void sendShort(uint32_t message) override {
+        const uint32_t time = m_midi.m_clock ? m_midi.m_clock->now() : 0;
+        m_midi.sent.push_back({m_device, message, time});
+    }
+
+private:
+    FakeMidi& m_midi;
+    unsigned m_device;
+};
+
+class FakeMidi::InPort final : public MidiInPort {
+public:
+    InPort(FakeMidi& midi, unsigned device, MidiInProc proc, uintptr_t instance)
+        : device(device), proc(proc), instance(instance), m_midi(midi) {
+        ++m_midi.inOpens;
+    }
+    ~InPort() override {
+        InPort* self = this;
+        m_midi.m_input.compare_exchange_strong(self, nullptr);
+        ++m_midi.inCloses;
+    }
+    void reset() override {
+        ++m_midi.inResets;
+        started.store(false);
+    }
+    void start() override {
+        ++m_midi.inStarts;
+        started.store(true);
+    }
+    void stop() override {
+        ++m_midi.inStops;
+        started.store(false);
+    }
+
+    const unsigned device;
+    const MidiInProc proc;
+    const uintptr_t instance;
+    std::atomic<bool> started{false};
+
+private:
+    FakeMidi& m_midi;
+};
+
+FakeMidi::FakeMidi(MsClock* clock) : m_clock(clock) {}
+
+FakeMidi::~FakeMidi() = default;
+
+std::vector<uint32_t> FakeMidi::messages() const {
+    std::vector<uint32_t> result;
+    for (const auto& s : sent)
+        result.push_back(s.message);
+    return result;
+}
+
+bool FakeMidi::inputStarted() const {
+    InPort* input = m_input.load();
+    return input && input->started.load();
+}
+
+int FakeMidi::openInputDevice() const {
+    InPort* input = m_input.load();
+    return input ? static_cast<int>(input->device) : -1;
+}
+
+bool FakeMidi::inject(uint32_t message, uint32_t messageId) {
+    InPort* input = m_input.load();
+    if (!input || !input->started.load())
+        return false;
+    input->proc(input, messageId, input->instance, message, 0);
+    return true;
+}
+
+unsigned FakeMidi::outCount() {
+    ++outCountCalls;
+    return static_cast<unsigned>(outputs.size());
+}
+
+unsigned FakeMidi::inCount() {
+    ++inCountCalls;
+    return static_cast<unsigned>(inputs.size());
+}
+
+bool FakeMidi::outName(unsigned device, std::string& name) {
+    if (device >= outputs.size())
+        return false;
+    name = outputs[device];
+    return true;
+}
+
+bool FakeMidi::inName(unsigned device, std::string& name) {
+    if (device >= inputs.size())
+        return false;
+    name = inputs[device];
+    return true;
+}
+
+std::unique_ptr<MidiOutPort> FakeMidi::openOut(unsigned device) {
+    if (device >= outputs.size() || failingOutputs.count(device))
+        return nullptr;
+    return std::make_unique<OutPort>(*this, device);
+}
+
+std::unique_ptr<MidiInPort> FakeMidi::openIn(unsigned device, MidiInProc proc,
+                                             uintptr_t instance) {
+    if (device >= inputs.size() || failingInputs.count(device) || !proc)
+        return nullptr;
+    auto port = std::make_unique<InPort>(*this, device, proc, instance);
+    m_input.store(port.get());
+    return port;
+}
