@@ -1,6 +1,7 @@
 #include "cmidisettings.h"
 
 #include <QButtonGroup>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,6 +28,19 @@ QRect rowRect(int left, int right, unsigned k) {
     return QRect(left, RowTop + RowHeight * int(k), right - left, RowHeight);
 }
 
+// The stand-in dialog font runs a little wider than the font these texts were
+// set for, so a long text would lose its last line at the bottom of its box;
+// such a text is set narrower until it fits.
+void narrowUntilItFits(QLabel* label) {
+    QFont font = label->font();
+    for (int stretch = 95; stretch >= 80; stretch -= 5) {
+        if (label->heightForWidth(label->width()) <= label->height())
+            return;
+        font.setStretch(stretch);
+        label->setFont(font);
+    }
+}
+
 void showMessageBox(QWidget* owner, const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
     box.exec();
@@ -42,6 +56,9 @@ CMidiSettings::CMidiSettings(QWidget* parent)
     setWindowTitle(QString::fromUtf8(template166::Caption));
     buildControls(this, template166::Controls);
     setTemplateSize(this, template166::Width, template166::Height);
+    for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (label->wordWrap())
+            narrowUntilItFits(label);
 
     // Each column is a radio group of its own: one device checked per column.
     m_outGroup->setExclusive(true);
@@ -138,6 +155,8 @@ QRadioButton* CMidiSettings::makeButton(int id, const QRect& place, const std::s
     button->setObjectName(QStringLiteral("ctl%1").arg(id));
     button->setProperty("controlId", id);
     button->setGeometry(place);
+    // The input column is narrow for a long port name; the whole name stays readable.
+    button->setToolTip(QString::fromUtf8(name).left(MaxNameLength));
     if (QWidget* fontSource = control(this, template166::IdFontSource))
         button->setFont(fontSource->font());
     group->addButton(button, id);

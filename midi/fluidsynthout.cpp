@@ -54,7 +54,7 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::openOffline(const SynthConfig& con
 }
 
 bool FluidSynthOut::tryLoad(const std::string& path) {
-    if (!isRegularFile(path))
+    if (!looksLikeSoundFont(path))
         return false;
     if (fluid_synth_sfload(m_synth, path.c_str(), 1) == FLUID_FAILED)
         return false;
@@ -67,7 +67,7 @@ bool FluidSynthOut::loadSoundFont(const SynthConfig& config) {
         return true;
     // Only searched when the default is missing or broken.
     for (const std::string& path : soundFontsUnder(config.soundFontRoot)) {
-        if (tryLoad(path))
+        if (!sameFile(path, config.soundFont) && tryLoad(path))
             return true;
     }
     return false;

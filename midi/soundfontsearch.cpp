@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -18,6 +20,21 @@ bool hasSoundFontExtension(const fs::path& path) {
 bool isRegularFile(const std::string& path) {
     std::error_code error;
     return !path.empty() && fs::is_regular_file(path, error);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return a == b || fs::equivalent(a, b, error);
+}
+
+bool looksLikeSoundFont(const std::string& path) {
+    if (!isRegularFile(path))
+        return false;
+    std::ifstream file(path, std::ios::binary);
+    char head[12] = {};
+    if (!file.read(head, sizeof head))
+        return false;
+    return std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "sfbk", 4) == 0;
 }
 
 std::vector<std::string> soundFontsUnder(const std::string& root) {

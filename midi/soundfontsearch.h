@@ -7,5 +7,12 @@
 // with a SoundFont's name would block the loader for good.
 std::vector<std::string> soundFontsUnder(const std::string& root);
 
+// Both name the same file.
+bool sameFile(const std::string& a, const std::string& b);
+
 // `path` names a regular file (links followed).
 bool isRegularFile(const std::string& path);
+
+// A regular file that starts like a SoundFont ("RIFF", size, "sfbk"). Other
+// files are passed over before the synthesizer's loaders try, and complain.
+bool looksLikeSoundFont(const std::string& path);
