@@ -89,8 +89,7 @@ void fillFalling(TrainingRound& round) {
     round.m_slotIndex = SlotCount;
 }
 
-template <void (*Fill)(TrainingRound&)>
-void BM_Tick(benchmark::State& state) {
+template <void (*Fill)(TrainingRound&)> void BM_Tick(benchmark::State& state) {
     Bench b(10);
     constexpr int Batch = 250; // ticks before the slots are set up again
     Fill(b.round);
@@ -119,7 +118,10 @@ void BM_ChooseNextNote(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_Tick<fillOnLine>)->Name("Tick/200OnLine")->Repetitions(10)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Tick<fillFalling>)->Name("Tick/200Falling")->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Tick<fillFalling>)
+    ->Name("Tick/200Falling")
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ChooseNextNote)->Repetitions(10)->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

@@ -25,7 +25,7 @@ public:
     void applyAccidentalLayout();
     void setAccidentals(uint16_t accidentals); // sets and applies the layout
     void setStartOctave(uint16_t startOctave); // start-note radio; m_octaves is not fitted here
-    void setOctaves(uint16_t octaves);         // octave radio (1..4); m_startNote is not fitted here
+    void setOctaves(uint16_t octaves); // octave radio (1..4); m_startNote is not fitted here
     // Cut m_octaves back after a start-note choice; true when it was cut
     // (the window then checks the octave radio 1000 + m_octaves - 1).
     bool fitOctaves();

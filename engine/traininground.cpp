@@ -90,7 +90,8 @@ void TrainingRound::drawPitch(CrtRandom& random, uint32_t seed, const Compass& c
     random.seed(seed);
     // The draws come in exactly this order; the same seed gives the same note.
     const int step = random.next() % 7;
-    int octave = random.next() % compass.m_octaves + compass.m_startOctave;
+    const int octaves = compass.m_octaves > 0 ? compass.m_octaves : 1; // never divide by zero
+    int octave = random.next() % octaves + compass.m_startOctave;
     int accidental = 0;
     if (compass.m_accidentals) {
         if (step == 6)

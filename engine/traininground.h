@@ -21,16 +21,15 @@ public:
     static constexpr int FreeNoteTimer = 10; // 1000 ms, whole run
     static constexpr uint16_t EntryStartX = 913;
     static constexpr float LineEndX = 80.0f;
-    static constexpr int StaffY = 69;          // top of the upper staff picture in the view
-    static constexpr uint32_t EntryShiftMs = 120; // the entry creeps left after more than this
+    static constexpr int StaffY = 69;              // top of the upper staff picture in the view
+    static constexpr uint32_t EntryShiftMs = 120;  // the entry creeps left after more than this
     static constexpr uint32_t AnswerPauseMs = 500; // next note / replay after a click
     static constexpr uint32_t FreeNoteMs = 2000;   // a free-standing note is cut after this
     static constexpr float Gravity = 0.4f;         // px per tick per tick onto the pile
 
     // Draw a pitch into `slot` (step, octave, accidental, note) from a freshly
     // seeded generator, exactly as a round draws it; nothing else of the slot changes.
-    static void drawPitch(CrtRandom& random, uint32_t seed, const Compass& compass,
-                          NoteSlot& slot);
+    static void drawPitch(CrtRandom& random, uint32_t seed, const Compass& compass, NoteSlot& slot);
 
     TrainingRound(Compass& compass, NoteSink& sink, NoteInput& input, MsClock& clock,
                   RoundHost& host);

@@ -160,8 +160,7 @@ void TestRoundAnswers::clicksInThePauseOnlySound() {
     CrtRandom random;
     TrainingRound::drawPitch(random, due, rig.compass, coming);
     QVERIFY(coming.note != rig.round.m_slots[0].note);
-    const int cell =
-        which == 0 ? answeredCell : which == 1 ? rig.compass.slotCell(coming) : 27;
+    const int cell = which == 0 ? answeredCell : which == 1 ? rig.compass.slotCell(coming) : 27;
 
     const size_t before = rig.sink.messages.size();
     rig.clickCell(cell);

@@ -40,8 +40,8 @@ void TestRoundDraw::givenClockGivesExactNotes_data() {
     QTest::addColumn<QList<uint32_t>>("times");
     QTest::addColumn<QList<int>>("notes");
     const QList<uint32_t> times{5000, 5010, 5020, 5030, 5040, 5050};
-    QTest::newRow("C' one octave") << CompassChoice{2, 1, 0} << times
-                                   << QList<int>{72, 69, 64, 60, 69, 64};
+    QTest::newRow("C' one octave")
+        << CompassChoice{2, 1, 0} << times << QList<int>{72, 69, 64, 60, 69, 64};
     QTest::newRow("C four octaves with accidentals")
         << CompassChoice{0, 4, 1} << times << QList<int>{73, 81, 76, 84, 81, 76};
     QTest::newRow("C' one octave, odd times")
@@ -134,8 +134,7 @@ void TestRoundDraw::frequenciesOverManyDraws_data() {
         << CompassChoice{2, 1, 0} << QList<int>{60, 62, 64, 65, 67, 69, 71, 72}
         << QList<double>{1, 2, 2, 2, 2, 2, 2, 1};
     QTest::newRow("C' with accidentals")
-        << CompassChoice{2, 1, 1}
-        << QList<int>{60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71, 72}
+        << CompassChoice{2, 1, 1} << QList<int>{60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71, 72}
         << QList<double>{0.5, 1, 1, 1, 2, 1, 1, 1, 1, 2, 1, 1, 0.5};
     QTest::newRow("c two octaves: the middle C is whole")
         << CompassChoice{1, 2, 0}

@@ -233,9 +233,8 @@ void TestRoundTiming::startTrainingRunsItsStepsInOrder_data() {
     QTest::addColumn<bool>("inputOpen");
     QTest::addColumn<QStringList>("want");
     QTest::newRow("with MIDI input")
-        << true
-        << QStringList{"controls(true)", "inputReset", "clearMailbox", "inputStart",
-                       "startRoundTimer", "Silence", "PlayNote"};
+        << true << QStringList{"controls(true)",  "inputReset", "clearMailbox", "inputStart",
+                               "startRoundTimer", "Silence",    "PlayNote"};
     QTest::newRow("without MIDI input")
         << false << QStringList{"controls(true)", "startRoundTimer", "Silence", "PlayNote"};
 }
@@ -277,8 +276,8 @@ void TestRoundTiming::cancelDuringPauseThenNewRoundStartsCleanly() {
     rig.input.mailbox = 64; // arrives just before the input stops
     const size_t from = rig.log.calls.size();
     rig.round.cancelTraining();
-    QCOMPARE(calls(rig.log, from), (QStringList{"stopRoundTimer", "Silence", "controls(false)",
-                                                "focus", "inputStop"}));
+    QCOMPARE(calls(rig.log, from),
+             (QStringList{"stopRoundTimer", "Silence", "controls(false)", "focus", "inputStop"}));
     QVERIFY(!rig.round.m_running);
     rig.round.onTimer(TrainingRound::FreeNoteTimer); // the stray note judges nothing
     QCOMPARE(rig.round.m_slotIndex, 1);
