@@ -20,6 +20,9 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # desktop integration checks
   desktop-file-utils appstream
+  # the Debian package (cpack -G DEB, its dependencies found by dpkg-shlibdeps),
+  # and Qt's X11 platform plugin that the package depends on
+  dpkg-dev file qt6-qpa-plugins
   # artwork generator (tools/, only with -DQVB_BUILD_ARTWORK_TOOL=ON): the music font
   fonts-freefont-ttf
 )
