@@ -20,6 +20,7 @@ private slots:
     void firstUnansweredNoteLeavesInTick1667();
     void entryMovesOnlyAfterMoreThan120ms_data();
     void entryMovesOnlyAfterMoreThan120ms();
+    void entryStopsAtTheLeftEdge();
     void rightClickBringsNextNoteAfterMoreThan500ms_data();
     void rightClickBringsNextNoteAfterMoreThan500ms();
     void rightMidiNoteBringsNextNoteInTheSameTick();
@@ -93,6 +94,15 @@ void TestRoundTiming::entryMovesOnlyAfterMoreThan120ms() {
     rig.clock.set(start + 5000);
     rig.round.onTimer(TrainingRound::RoundTimer);
     QCOMPARE(int(rig.round.m_entryX), 910);
+}
+
+void TestRoundTiming::entryStopsAtTheLeftEdge() {
+    RoundRig rig;
+    rig.round.startTraining();
+    rig.round.m_entryX = 2; // a very long round
+    for (int i = 0; i < 5; ++i)
+        rig.tick(121);
+    QCOMPARE(int(rig.round.m_entryX), 0); // never wraps round to the far right
 }
 
 void TestRoundTiming::rightClickBringsNextNoteAfterMoreThan500ms_data() {
