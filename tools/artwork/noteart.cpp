@@ -84,7 +84,7 @@ QImage signPicture(const Glyphs& glyphs, int accidental, QRgb colour) {
     // row 4: the flat's bowl hangs round that line (rows 12 to 21), the
     // sharp's middle sits on row 15.
     if (accidental < 0)
-        paintTwoTone(image, flat(glyphs, 1.5, 7, 1, 12, 22), colour);
+        paintTwoTone(image, flat(glyphs, 1.5, 7, 1, 12, 22.6), colour);
     else
         paintTwoTone(image, sharp(glyphs, 1, 15, 8, 24), colour);
     return image;

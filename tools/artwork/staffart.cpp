@@ -77,15 +77,17 @@ void drawChromaticScale(QImage& image, const Glyphs& glyphs) {
         const Spelling s = Chromatic[k % 12];
         const int p = 7 * (k / 12) + s.step;
         const int row = rowOfPosition(p);
-        drawLedgers(image, p, cell + 5, cell + 17);
-        paintTwoTone(image, NoteArt::head(glyphs, cell + 6.5, row, 11.5, 9), White);
+        // Sign in the cell's first six columns, head in the rest; the ledger
+        // line reaches past the head on both sides and stays inside the cell.
+        drawLedgers(image, p, cell + 4, cell + 17);
+        paintTwoTone(image, NoteArt::head(glyphs, cell + 6, row, 10.5, 9), White);
         constexpr int SignCut = 96;
         if (s.sign == 1)
-            paintTwoTone(image, NoteArt::sharp(glyphs, cell - 0.4, row, 7, 22), White, SignCut);
+            paintTwoTone(image, NoteArt::sharp(glyphs, cell, row, 6.5, 22), White, SignCut);
         else if (s.sign == 2)
-            paintTwoTone(image, NoteArt::natural(glyphs, cell + 0.3, row, 5.2, 22), White, SignCut);
+            paintTwoTone(image, NoteArt::natural(glyphs, cell + 0.5, row, 5, 22), White, SignCut);
         else if (s.sign == -1)
-            paintTwoTone(image, NoteArt::flat(glyphs, cell + 0.3, 5.5, row - 12, row - 4, row + 5),
+            paintTwoTone(image, NoteArt::flat(glyphs, cell + 0.5, 5.5, row - 12, row - 4, row + 5),
                          White, SignCut);
     }
 }

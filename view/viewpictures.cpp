@@ -1,0 +1,54 @@
+#include "viewpictures.h"
+
+#include <QString>
+
+// Q_INIT_RESOURCE declares a function of its own and must stand outside any namespace.
+static void initPictureResources() {
+    Q_INIT_RESOURCE(pictures);
+}
+
+namespace {
+const int IconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+}
+
+void ViewPictures::initResources() {
+    initPictureResources();
+}
+
+int ViewPictures::load() {
+    initResources();
+    int loaded = 0;
+    for (size_t i = 0; i < Ids.size(); ++i) {
+        QImage image(QStringLiteral(":/pictures/pic%1.png").arg(Ids[i]));
+        // The view combines pixels bitwise on 32-bit RGB, as the images it draws into.
+        m_images[i] = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+        loaded += m_images[i].isNull() ? 0 : 1;
+    }
+    return loaded;
+}
+
+int ViewPictures::slotOf(int id) {
+    for (size_t i = 0; i < Ids.size(); ++i) {
+        if (Ids[i] == id)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+const QImage& ViewPictures::picture(int id) const {
+    const int slot = slotOf(id);
+    return slot < 0 ? m_none : m_images[slot];
+}
+
+QSize ViewPictures::size(int id) const {
+    const QImage& image = picture(id);
+    return image.isNull() ? QSize(0, 0) : image.size();
+}
+
+QIcon ViewPictures::programIcon() {
+    initResources();
+    QIcon icon;
+    for (int size : IconSizes)
+        icon.addFile(QStringLiteral(":/pictures/icon128-%1.png").arg(size), QSize(size, size));
+    return icon;
+}

@@ -1,0 +1,34 @@
+#pragma once
+#include <QIcon>
+#include <QImage>
+#include <QSize>
+#include <array>
+
+// The thirteen pictures the view is made of, loaded once from the program's
+// resources by their ids, with the size recorded for each.
+class ViewPictures {
+public:
+    // Resource ids, in the order they are loaded.
+    static constexpr std::array<int, 13> Ids = {147, 143, 174, 171, 176, 177, 178,
+                                                129, 130, 131, 139, 140, 141};
+
+    // Loads every picture; one that cannot be loaded stays empty (size 0 x 0)
+    // and is drawn as nothing. Returns the number loaded.
+    int load();
+
+    // The picture with this id (an empty image for an unknown id).
+    const QImage& picture(int id) const;
+    // Its recorded width and height.
+    QSize size(int id) const;
+
+    // The program icon (resource 128) in all its drawn sizes.
+    static QIcon programIcon();
+    // Makes the pictures reachable under ":/pictures/"; the resource data
+    // lives in a static library and is not linked in otherwise.
+    static void initResources();
+
+private:
+    static int slotOf(int id);
+    std::array<QImage, Ids.size()> m_images;
+    QImage m_none;
+};
