@@ -23,6 +23,8 @@ PACKAGES=(
   # the Debian package (cpack -G DEB, its dependencies found by dpkg-shlibdeps),
   # and Qt's X11 platform plugin that the package depends on
   dpkg-dev file qt6-qpa-plugins
+  # the package's check in a clean Debian root (tests/packaging/debootstrap-check.sh, by hand)
+  debootstrap
   # artwork generator (tools/, only with -DQVB_BUILD_ARTWORK_TOOL=ON): the music font
   fonts-freefont-ttf
 )
