@@ -42,7 +42,7 @@ check "the description is named after its component id" \
   grep -q '<id>io.github.qvb.Zaradariveda</id>' "$METAINFO"
 check "the description launches the installed menu entry" \
   grep -q '<launchable type="desktop-id">qvb-zaradariveda.desktop</launchable>' "$METAINFO"
-version=$(sed -n 's/^CPACK_PACKAGE_VERSION:.*=//p; s/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$BUILD/CPackConfig.cmake" | head -n 1)
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$BUILD/CPackConfig.cmake")
 check "the description's newest release is the program's version ($version)" \
   grep -q "<release version=\"$version\"" "$METAINFO"
 
