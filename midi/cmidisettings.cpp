@@ -114,7 +114,8 @@ void CMidiSettings::fillOutputs() {
     // get no button, so a click in the input column is never taken for an output.
     m_outCount = std::min(platform.outCount(), MaxOutputs);
     if (m_outCount == 0) {
-        m_message(this, QString::fromUtf8(NoOutputText), QString::fromUtf8(NoOutputTitle));
+        if (m_message)
+            m_message(this, QString::fromUtf8(NoOutputText), QString::fromUtf8(NoOutputTitle));
         return;
     }
     m_outButtons.resize(m_outCount);
