@@ -4,6 +4,9 @@
 
 #include "audioenvironment.h"
 #include "fluidsynthout.h"
+#ifdef QVB_HAVE_JACK
+#include "jackoutport.h"
+#endif
 #include "rtmidiinport.h"
 #include "rtmidioutport.h"
 
@@ -74,6 +77,10 @@ std::unique_ptr<MidiOutPort> SystemMidi::openOut(unsigned device) {
     if (device - 1 >= ports.size())
         return nullptr;
     const ExternalPort& port = ports[device - 1];
+#ifdef QVB_HAVE_JACK
+    if (port.api == RtMidi::UNIX_JACK)
+        return JackOutPort::open(port.fullName, m_client);
+#endif
     return RtMidiOutPort::open(port.api, port.fullName, m_client);
 }
 

@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+#include <sys/types.h>
+
+// A JACK server of the test's own: the dummy driver (no sound card), under a
+// name no other server has, so tests never meet the user's server or each
+// other's. The process talks to it from the start until it is stopped.
+class JackServer {
+public:
+    JackServer();  // starts it and waits until it answers; see running()
+    ~JackServer(); // stops it
+
+    JackServer(const JackServer&) = delete;
+    JackServer& operator=(const JackServer&) = delete;
+
+    bool running() const { return m_pid > 0; }
+    const std::string& name() const { return m_name; }
+    int sampleRate() const { return 48000; }
+    int periodFrames() const { return 128; }
+
+    // Ends the server at once, as a crash would, leaving its clients behind.
+    void kill();
+
+private:
+    void stop(int signal);
+    bool answers() const;
+    void removeLeftovers() const;
+
+    std::string m_name;
+    pid_t m_pid = -1;
+};

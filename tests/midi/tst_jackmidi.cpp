@@ -1,0 +1,313 @@
+// The MIDI devices for real, through a JACK server of the test's own (dummy
+// driver, no sound card) and a test instrument made with JACK itself.
+#include <QtTest>
+
+#include <chrono>
+#include <memory>
+#include <set>
+#include <thread>
+
+#include "jackserver.h"
+#include "jacktestclient.h"
+#include "mididevices.h"
+#include "portnames.h"
+#include "systemmidi.h"
+
+namespace {
+using Message = JackTestClient::Message;
+
+int findDevice(MidiPlatform& platform, bool output, const std::string& name) {
+    const unsigned count = output ? platform.outCount() : platform.inCount();
+    for (unsigned i = 0; i < count; ++i) {
+        std::string shown;
+        if ((output ? platform.outName(i, shown) : platform.inName(i, shown)) && shown == name)
+            return int(i);
+    }
+    return -1;
+}
+
+std::vector<std::string> names(MidiPlatform& platform, bool output) {
+    std::vector<std::string> result;
+    const unsigned count = output ? platform.outCount() : platform.inCount();
+    for (unsigned i = 0; i < count; ++i) {
+        std::string shown;
+        if (output ? platform.outName(i, shown) : platform.inName(i, shown))
+            result.push_back(shown);
+    }
+    return result;
+}
+
+// Takes notes from the mailbox as fast as the window's timer never could,
+// until `last` comes or the time is up: everything the mailbox let through.
+std::vector<int> takeUntil(MidiDevices& midi, int last, int timeoutMs = 3000) {
+    std::vector<int> taken;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const int note = midi.takeNote();
+        if (note != NoteInput::NoNote) {
+            taken.push_back(note);
+            if (note == last)
+                break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return taken;
+}
+
+// A note the filter lets through, sent after the message under test: once it
+// is in the mailbox, everything sent before it has been through the callback.
+const Message Marker = {0x90, 0x01, 0x40};
+} // namespace
+
+class TestJackMidi : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void instrumentIsListedButNotOurOwnPorts();
+    void playNoteArrives();
+    void silenceArrives();
+    void violinChoiceSendsProgramThenPreview();
+    void inputFilter_data();
+    void inputFilter();
+    void twoNotesBeforeATakeJudgeTheLater();
+    void stoppedInputDeliversNothing();
+    void longPortNamesStayShortAndDistinct();
+    void withoutAnyOutputTheInputIsStillOpened();
+    void serverDeathCrashesNothing();
+
+private:
+    // Opens the devices as the window does, then puts the output on the test
+    // instrument and the input on its keyboard side.
+    void openOnProbe();
+
+    std::unique_ptr<JackServer> m_server;
+    std::unique_ptr<JackTestClient> m_probe;
+    std::unique_ptr<SystemMidi> m_platform;
+    std::unique_ptr<MidiDevices> m_midi;
+};
+
+void TestJackMidi::initTestCase() {
+    m_server = std::make_unique<JackServer>();
+    QVERIFY2(m_server->running(), "jackd did not start: run scripts/install-deps.sh");
+}
+
+void TestJackMidi::init() {
+    m_probe = std::make_unique<JackTestClient>();
+    QVERIFY(m_probe->ok());
+    // No SoundFont: output 0 stays closed and the tests use the instrument only.
+    SynthConfig silent;
+    silent.soundFont = "/nonexistent/none.sf2";
+    silent.soundFontRoot = "";
+    m_platform = std::make_unique<SystemMidi>(silent);
+    m_midi = std::make_unique<MidiDevices>(*m_platform);
+}
+
+void TestJackMidi::cleanup() {
+    m_midi.reset();
+    m_platform.reset();
+    m_probe.reset();
+}
+
+void TestJackMidi::cleanupTestCase() { m_server.reset(); }
+
+void TestJackMidi::openOnProbe() {
+    m_midi->OpenDevices("QVB-Zaradariveda", {}, {});
+    const int out = findDevice(*m_platform, true, m_probe->inPortName());
+    const int in = findDevice(*m_platform, false, m_probe->outPortName());
+    QVERIFY(out > 0);
+    QVERIFY(in >= 0);
+    m_midi->reopenOutput(out);
+    m_midi->reopenInput(in);
+    QVERIFY(m_midi->outHandle);
+    QVERIFY(m_midi->inputOpen());
+}
+
+void TestJackMidi::instrumentIsListedButNotOurOwnPorts() {
+    openOnProbe();
+    const auto outputs = names(*m_platform, true);
+    const auto inputs = names(*m_platform, false);
+    QCOMPARE(outputs.front(), std::string(SystemMidi::SynthName));
+    QCOMPARE(outputs, (std::vector<std::string>{SystemMidi::SynthName, "qvbprobe:in"}));
+    // Our own output port is a source in JACK's eyes; it must not be offered as an input.
+    QCOMPARE(inputs, std::vector<std::string>{"qvbprobe:out"});
+}
+
+void TestJackMidi::playNoteArrives() {
+    openOnProbe();
+    m_midi->PlayNote(60, 127);
+    QCOMPARE(m_probe->receive(1, 3000), std::vector<Message>{Message({0x90, 0x3C, 0x7F})});
+}
+
+void TestJackMidi::silenceArrives() {
+    openOnProbe();
+    m_midi->Silence();
+    QCOMPARE(m_probe->receive(1, 3000), std::vector<Message>{Message({0xB0, 0x78, 0x00})});
+}
+
+void TestJackMidi::violinChoiceSendsProgramThenPreview() {
+    openOnProbe();
+    uint8_t program = 0;
+    m_midi->chooseInstrument(7, program);
+    QCOMPARE(int(program), 40);
+    // C0 28 00 as the short message; on the wire a program change has one data
+    // byte, or the 00 would select program 0 again.
+    const std::vector<Message> expected = {{0xC0, 0x28}, {0x90, 0x45, 0x64}};
+    QCOMPARE(m_probe->receive(2, 3000), expected);
+}
+
+void TestJackMidi::inputFilter_data() {
+    QTest::addColumn<Message>("sent");
+    QTest::addColumn<int>("note");
+    QTest::newRow("90 3C 64") << Message{0x90, 0x3C, 0x64} << 60;
+    QTest::newRow("91 3C 64") << Message{0x91, 0x3C, 0x64} << int(NoteInput::NoNote);
+    QTest::newRow("90 3C 00") << Message{0x90, 0x3C, 0x00} << int(NoteInput::NoNote);
+    QTest::newRow("80 3C 40") << Message{0x80, 0x3C, 0x40} << int(NoteInput::NoNote);
+    QTest::newRow("B0 7B 00") << Message{0xB0, 0x7B, 0x00} << int(NoteInput::NoNote);
+    QTest::newRow("F0 7E 7F 06 01 F7, SysEx")
+        << Message{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7} << int(NoteInput::NoNote);
+    QTest::newRow("F8, clock") << Message{0xF8} << int(NoteInput::NoNote);
+    QTest::newRow("9F 3C 64, channel 16") << Message{0x9F, 0x3C, 0x64} << int(NoteInput::NoNote);
+    QTest::newRow("90 7F 01") << Message{0x90, 0x7F, 0x01} << 127;
+}
+
+void TestJackMidi::inputFilter() {
+    QFETCH(Message, sent);
+    QFETCH(int, note);
+    openOnProbe();
+    m_midi->inputReset();
+    m_midi->clearMailbox();
+    m_midi->inputStart();
+    m_probe->send({sent});
+    // The marker goes in a later cycle, so the message under test is through first.
+    const uint64_t before = m_probe->sentCount();
+    QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() > before, 3000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    m_probe->send({Marker});
+    std::vector<int> expected;
+    if (note != NoteInput::NoNote)
+        expected.push_back(note);
+    expected.push_back(Marker[1]);
+    QCOMPARE(takeUntil(*m_midi, Marker[1]), expected);
+}
+
+void TestJackMidi::twoNotesBeforeATakeJudgeTheLater() {
+    openOnProbe();
+    m_midi->inputReset();
+    m_midi->clearMailbox();
+    m_midi->inputStart();
+    m_probe->send({{0x90, 0x3C, 0x64}, {0x90, 0x3E, 0x64}}); // in one cycle
+    QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() >= 2, 3000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // many JACK cycles
+    QCOMPARE(m_midi->takeNote(), 62);
+    QCOMPARE(m_midi->takeNote(), int(NoteInput::NoNote));
+}
+
+void TestJackMidi::stoppedInputDeliversNothing() {
+    openOnProbe();
+    // Open but never started: as between rounds.
+    m_probe->send({{0x90, 0x40, 0x64}});
+    QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() >= 1, 3000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    QCOMPARE(m_midi->takeNote(), int(NoteInput::NoNote));
+
+    // Started, then stopped again: the note of a round that has ended.
+    m_midi->inputStart();
+    m_midi->inputStop();
+    m_probe->send({{0x90, 0x41, 0x64}});
+    QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() >= 2, 3000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The next round's start does not bring it back either.
+    m_midi->inputReset();
+    m_midi->clearMailbox();
+    m_midi->inputStart();
+    m_probe->send({Marker});
+    QCOMPARE(takeUntil(*m_midi, Marker[1]), std::vector<int>{Marker[1]});
+}
+
+void TestJackMidi::longPortNamesStayShortAndDistinct() {
+    const std::string client = "Ein Keyboard mit sehr langem Namen";
+    JackTestClient first(client, "MIDI-Ausgang am Anschluss Nummer 1",
+                         "MIDI-Eingang am Anschluss Nummer 1");
+    JackTestClient second(client, "MIDI-Ausgang am Anschluss Nummer 2",
+                          "MIDI-Eingang am Anschluss Nummer 2");
+    QVERIFY(first.ok() && second.ok());
+    auto outputs = names(*m_platform, true);
+    std::set<std::string> distinct(outputs.begin(), outputs.end());
+    QCOMPARE(distinct.size(), outputs.size());
+    int ours = 0;
+    for (const auto& name : outputs) {
+        QVERIFY2(utf8Length(name) <= MaxPortNameLength, name.c_str());
+        ours += name.find("Nummer") != std::string::npos;
+    }
+    QCOMPARE(ours, 2);
+    // And each shown name opens its own port.
+    const int device = findDevice(*m_platform, true, shortPortName(second.inPortName()));
+    QVERIFY(device > 0);
+    m_midi->reopenOutput(device);
+    m_midi->PlayNote(61, 127);
+    QCOMPARE(second.receive(1, 3000), std::vector<Message>{Message({0x90, 61, 0x7F})});
+    QVERIFY(first.receive(1, 100).empty());
+}
+
+void TestJackMidi::withoutAnyOutputTheInputIsStillOpened() {
+    std::vector<std::string> shown;
+    bool closeRequested = false;
+    // The instrument only has a keyboard side here: no output but the synthesizer,
+    // and it has no SoundFont.
+    m_probe.reset();
+    JackTestClient keyboardOnly("qvbkeys", "unbenutzt", "tasten");
+    QVERIFY(keyboardOnly.ok());
+    m_midi->OpenDevices(
+        "QVB-Zaradariveda", [&](const std::string& text, const std::string&) { shown.push_back(text); },
+        [&] { closeRequested = true; });
+    QCOMPARE(shown.size(), std::size_t(1));
+    QVERIFY(closeRequested);
+    QVERIFY(!m_midi->outHandle);
+    QVERIFY(m_midi->inputOpen());
+    m_midi->inputStart();
+    keyboardOnly.send({{0x90, 0x45, 0x64}});
+    QCOMPARE(takeUntil(*m_midi, 0x45), std::vector<int>{0x45});
+}
+
+void TestJackMidi::serverDeathCrashesNothing() {
+    cleanup();
+    JackServer doomed; // a server of this test alone
+    QVERIFY(doomed.running());
+    {
+        JackTestClient probe;
+        QVERIFY(probe.ok());
+        SynthConfig silent;
+        silent.soundFont = "";
+        silent.soundFontRoot = "";
+        SystemMidi platform(silent);
+        MidiDevices midi(platform);
+        midi.OpenDevices("QVB-Zaradariveda", {}, {});
+        midi.reopenOutput(findDevice(platform, true, probe.inPortName()));
+        midi.reopenInput(findDevice(platform, false, probe.outPortName()));
+        QVERIFY(midi.outHandle);
+        QVERIFY(midi.inputOpen());
+        midi.inputStart();
+
+        doomed.kill();
+
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 5000; ++i) // far more than any buffer holds
+            midi.PlayNote(60 + i % 12, 127);
+        midi.Silence();
+        midi.inputStop();
+        midi.inputReset();
+        QCOMPARE(midi.takeNote(), int(NoteInput::NoNote));
+        midi.CloseDevices();
+        QVERIFY2(clock.elapsed() < 5000, "the dead server held the program up");
+    }
+    // Back to the test case's own server for the tests that follow.
+    ::setenv("JACK_DEFAULT_SERVER", m_server->name().c_str(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestJackMidi)
+#include "tst_jackmidi.moc"
