@@ -15,7 +15,9 @@ inline constexpr std::size_t MaxNameBytes = sizeof(BestEntry::name) - 1; // 19
 inline constexpr const char* DefaultPlayerName = "Name...";
 
 // The bytes that separate fields: blank, tab, LF, VT, FF and CR.
-inline bool isSeparator(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool isSeparator(unsigned char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // True when the reader would take `name` back as one name field.
 bool isStorableName(std::string_view name);

@@ -69,10 +69,10 @@ void CPlayerName::accept() {
         return;
     }
     if (text.size() > NameValidator::MaxLength) {
-        QMessageBox box(QMessageBox::Warning, windowTitle(),
-                        QStringLiteral("Geben Sie höchstens %1 Zeichen ein.")
-                            .arg(NameValidator::MaxLength),
-                        QMessageBox::Ok, this);
+        QMessageBox box(
+            QMessageBox::Warning, windowTitle(),
+            QStringLiteral("Geben Sie höchstens %1 Zeichen ein.").arg(NameValidator::MaxLength),
+            QMessageBox::Ok, this);
         box.exec();
         m_nameEdit->setFocus(Qt::OtherFocusReason);
         return;

@@ -20,12 +20,16 @@ QString practiceText(int octaves, int place) {
         "Um den  Übemodus zu verlassen, entferne das Häkchen bei <Nur üben>!",
         octaves, place);
 }
-QString practiceCaption() { return QStringLiteral("Der QVB-Zazezovidavi meldet:"); }
+QString practiceCaption() {
+    return QStringLiteral("Der QVB-Zazezovidavi meldet:");
+}
 
 QString enteredText() {
     return QStringLiteral("Bravo, Du hast einen Eintrag in die Bestenliste gewonnen!");
 }
-QString enteredCaption() { return QStringLiteral("Gratulation !"); }
+QString enteredCaption() {
+    return QStringLiteral("Gratulation !");
+}
 
 QString noPlaceText(int points) {
     return QString::asprintf("Bravo, Du hast %d Punkte errungen!\n"
@@ -33,7 +37,9 @@ QString noPlaceText(int points) {
                              "Bestenliste.\nWeiterüben!!!",
                              points);
 }
-QString noPlaceCaption() { return QStringLiteral("Der QVB-Zaradariveda meldet:"); }
+QString noPlaceCaption() {
+    return QStringLiteral("Der QVB-Zaradariveda meldet:");
+}
 
 } // namespace awardtext
 

@@ -10,8 +10,8 @@ void BestEntry::setName(const char* text) {
 }
 
 void BestList::setDefaults() {
-    static constexpr const char* Names[Places] = {"Tirn",  "Ruvenau", "Kelmstedt", "Harbolt",
-                                                  "Sondo", "Pirok",   "Quendel",   "Brassel",
+    static constexpr const char* Names[Places] = {"Tirn",     "Ruvenau", "Kelmstedt", "Harbolt",
+                                                  "Sondo",    "Pirok",   "Quendel",   "Brassel",
                                                   "Falkendt", "Mirol"};
     for (auto& column : columns) {
         for (int i = 0; i < Places; ++i) {

@@ -23,7 +23,9 @@ BestList defaults() {
     return list;
 }
 
-QLabel* label(const QWidget* dialog, int id) { return controlAs<QLabel>(dialog, id); }
+QLabel* label(const QWidget* dialog, int id) {
+    return controlAs<QLabel>(dialog, id);
+}
 
 // Types text as key presses; letters beyond ASCII come as keys that carry their text.
 void typeText(QWidget* widget, const QString& text) {
@@ -110,12 +112,16 @@ private slots:
         QTest::addColumn<int>("points");
         QTest::addColumn<QString>("nameText");
         QTest::addColumn<QString>("pointsText");
-        QTest::newRow("7") << QByteArray("Tirn") << 7 << "Tirn" << "  7";
-        QTest::newRow("10") << QByteArray("Tirn") << 10 << "Tirn" << " 10";
-        QTest::newRow("123") << QByteArray("Tirn") << 123 << "Tirn" << "123";
-        QTest::newRow("-5") << QByteArray("Tirn") << -5 << "Tirn" << " -5";
-        QTest::newRow("beyond three places, in full")
-            << QByteArray("Tirn") << -2147483647 << "Tirn" << "-2147483647";
+        QTest::newRow("7") << QByteArray("Tirn") << 7 << "Tirn"
+                           << "  7";
+        QTest::newRow("10") << QByteArray("Tirn") << 10 << "Tirn"
+                            << " 10";
+        QTest::newRow("123") << QByteArray("Tirn") << 123 << "Tirn"
+                             << "123";
+        QTest::newRow("-5") << QByteArray("Tirn") << -5 << "Tirn"
+                            << " -5";
+        QTest::newRow("beyond three places, in full") << QByteArray("Tirn") << -2147483647 << "Tirn"
+                                                      << "-2147483647";
         QTest::newRow("Windows-1252 bytes")
             << QByteArray("\xc4rger\x80\x9f") << 0 << QStringLiteral("Ärger€Ÿ") << "  0";
     }
@@ -148,8 +154,10 @@ private slots:
         QCOMPARE(dialog.m_bestList, expected);
         for (int c : {1, 3})
             for (int i = 0; i < 10; ++i) {
-                QCOMPARE(label(&dialog, template103::nameId(c, i))->text(), QStringLiteral("Nobody"));
-                QCOMPARE(label(&dialog, template103::pointsId(c, i))->text(), QStringLiteral("  0"));
+                QCOMPARE(label(&dialog, template103::nameId(c, i))->text(),
+                         QStringLiteral("Nobody"));
+                QCOMPARE(label(&dialog, template103::pointsId(c, i))->text(),
+                         QStringLiteral("  0"));
                 QCOMPARE(label(&dialog, template103::nameId(c, i))->isEnabled(), c == 1);
             }
         QCOMPARE(label(&dialog, template103::nameId(1, 2))->font(), CHiscore::highlightFont());
@@ -195,14 +203,22 @@ private slots:
     void nameFieldTakesOnlyWhatTheFileCanHold_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("field");
-        QTest::newRow("small letters become capitals") << "mueller" << "MUELLER";
-        QTest::newRow("umlauts become capitals") << "jörg" << "JÖRG";
-        QTest::newRow("ß and µ have no single capital") << "straßeµ" << "STRAßEµ";
-        QTest::newRow("ÿ and š have one in Windows-1252") << "ÿš" << "ŸŠ";
-        QTest::newRow("digits and signs stay") << "r2-d2!" << "R2-D2!";
-        QTest::newRow("an eleventh character cannot be typed") << "abcdefghijkl" << "ABCDEFGHIJ";
-        QTest::newRow("blanks are refused") << "a b c" << "ABC";
-        QTest::newRow("characters outside Windows-1252 are refused") << "aΩ€bЖ" << "A€B";
+        QTest::newRow("small letters become capitals") << "mueller"
+                                                       << "MUELLER";
+        QTest::newRow("umlauts become capitals") << "jörg"
+                                                 << "JÖRG";
+        QTest::newRow("ß and µ have no single capital") << "straßeµ"
+                                                        << "STRAßEµ";
+        QTest::newRow("ÿ and š have one in Windows-1252") << "ÿš"
+                                                          << "ŸŠ";
+        QTest::newRow("digits and signs stay") << "r2-d2!"
+                                               << "R2-D2!";
+        QTest::newRow("an eleventh character cannot be typed") << "abcdefghijkl"
+                                                               << "ABCDEFGHIJ";
+        QTest::newRow("blanks are refused") << "a b c"
+                                            << "ABC";
+        QTest::newRow("characters outside Windows-1252 are refused") << "aΩ€bЖ"
+                                                                     << "A€B";
     }
     void nameFieldTakesOnlyWhatTheFileCanHold() {
         QFETCH(QString, typed);
@@ -217,13 +233,18 @@ private slots:
     void pastedTextWithWhiteSpaceIsRefused_data() {
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("field");
-        QTest::newRow("blank") << "x y" << "AB";
-        QTest::newRow("tab") << "x\ty" << "AB";
-        QTest::newRow("line end") << "xy\r\n" << "AB";
-        QTest::newRow("vertical tab and form feed") << "x\v\fy" << "AB";
+        QTest::newRow("blank") << "x y"
+                               << "AB";
+        QTest::newRow("tab") << "x\ty"
+                             << "AB";
+        QTest::newRow("line end") << "xy\r\n"
+                                  << "AB";
+        QTest::newRow("vertical tab and form feed") << "x\v\fy"
+                                                    << "AB";
         QTest::newRow("zero") << QString(QChar(0)) << "AB";
         QTest::newRow("no-break space is no separator") << QString(QChar(0xA0)) << "A\u00a0B";
-        QTest::newRow("too long: what fits of it") << "cdefghijklmn" << "ACDEFGHIJB";
+        QTest::newRow("too long: what fits of it") << "cdefghijklmn"
+                                                   << "ACDEFGHIJB";
     }
     void pastedTextWithWhiteSpaceIsRefused() {
         QFETCH(QString, pasted);

@@ -15,9 +15,10 @@
 
 namespace {
 
-const QByteArray DefaultColumn = "Tirn\r\n 10\r\nRuvenau\r\n  9\r\nKelmstedt\r\n  8\r\nHarbolt\r\n  7\r\n"
-                                 "Sondo\r\n  6\r\nPirok\r\n  5\r\nQuendel\r\n  4\r\nBrassel\r\n  3\r\n"
-                                 "Falkendt\r\n  2\r\nMirol\r\n  1\r\n";
+const QByteArray DefaultColumn =
+    "Tirn\r\n 10\r\nRuvenau\r\n  9\r\nKelmstedt\r\n  8\r\nHarbolt\r\n  7\r\n"
+    "Sondo\r\n  6\r\nPirok\r\n  5\r\nQuendel\r\n  4\r\nBrassel\r\n  3\r\n"
+    "Falkendt\r\n  2\r\nMirol\r\n  1\r\n";
 const QByteArray FirstStartFile = "Name...\r\n" + DefaultColumn.repeated(4);
 
 // The 81 fields of the default file, to be joined in other ways.
@@ -149,8 +150,7 @@ private slots:
         const QByteArrayList fields = defaultFields();
         QTest::newRow("LF only") << fields.join('\n') + '\n';
         QTest::newRow("all on one line") << fields.join(' ');
-        QTest::newRow("tabs, blank lines, no last line end")
-            << "\n\n" + fields.join("\t\r\n\v\f ");
+        QTest::newRow("tabs, blank lines, no last line end") << "\n\n" + fields.join("\t\r\n\v\f ");
         QTest::newRow("lines after the 81st") << FirstStartFile + "Extra\r\n 99\r\nrest of a line";
         QByteArray glued = FirstStartFile;
         glued.replace("Tirn\r\n 10\r\nRuvenau", "Tirn 10Ruvenau"); // points end at a letter
@@ -378,17 +378,15 @@ private slots:
         setMode(dir, mode_t(dirMode));
         const std::string bytes = bestlistformat::format(variedList(), "NEU");
         const std::string target = QFile::encodeName(file).toStdString();
-        const int result =
-            runUnprivileged([&] { return int(replaceFileContents(target, bytes)); });
+        const int result = runUnprivileged([&] { return int(replaceFileContents(target, bytes)); });
         setMode(dir, 0755);
         if (result < 0)
             QSKIP("cannot drop privileges here");
         QCOMPARE(result, outcome);
-        const bool written = outcome == int(WriteOutcome::Replaced) ||
-                             outcome == int(WriteOutcome::WrittenInPlace);
+        const bool written =
+            outcome == int(WriteOutcome::Replaced) || outcome == int(WriteOutcome::WrittenInPlace);
         if (fileExists) {
-            QCOMPARE(readAll(file),
-                     written ? QByteArray::fromStdString(bytes) : FirstStartFile);
+            QCOMPARE(readAll(file), written ? QByteArray::fromStdString(bytes) : FirstStartFile);
             QCOMPARE(modeOf(file), mode_t(fileMode));
         } else {
             QVERIFY(!QFile::exists(file));
@@ -413,9 +411,9 @@ private slots:
                     continue;
                 BestList again;
                 std::string nameAgain;
-                QVERIFY2(bestlistformat::parse(bestlistformat::format(list, name), again,
-                                               nameAgain),
-                         qPrintable(info.fileName()));
+                QVERIFY2(
+                    bestlistformat::parse(bestlistformat::format(list, name), again, nameAgain),
+                    qPrintable(info.fileName()));
                 QVERIFY2(again == list && nameAgain == name, qPrintable(info.fileName()));
             }
         }

@@ -80,8 +80,8 @@ private slots:
         const BestList before = list;
         const AwardOutcome outcome = decideAward(list, 2, uint16_t(points), false, "NEW");
         QCOMPARE(namesOf(list, 2), column);
-        QCOMPARE(outcome.kind, column == namesOf(before, 2) ? AwardOutcome::NoPlace
-                                                             : AwardOutcome::Entered);
+        QCOMPARE(outcome.kind,
+                 column == namesOf(before, 2) ? AwardOutcome::NoPlace : AwardOutcome::Entered);
         // The other columns never move.
         for (int c : {1, 3, 4})
             QCOMPARE(namesOf(list, c), namesOf(before, c));
