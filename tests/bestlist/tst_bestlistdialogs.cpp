@@ -42,6 +42,11 @@ void typeText(QWidget* widget, const QString& text) {
 class TestBestListDialogs : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() {
+        // The pictures live in a static library: their data is pulled in by hand.
+        Q_INIT_RESOURCE(pictures);
+    }
+
     void controlsStandWhereTheTemplatePutsThem_data() {
         QTest::addColumn<int>("id");
         QTest::addColumn<QRect>("units");
