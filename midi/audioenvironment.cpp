@@ -16,7 +16,7 @@ void quietJack(const char*) {}
 #endif
 
 bool exists(const std::string& path) {
-    struct stat info{};
+    struct stat info {};
     return ::stat(path.c_str(), &info) == 0;
 }
 } // namespace
@@ -43,4 +43,6 @@ bool jackServerMayRun() {
            exists("/dev/shm/jack-" + uid + "/" + server);
 }
 
-bool alsaSequencerPresent() { return ::access("/dev/snd/seq", R_OK | W_OK) == 0; }
+bool alsaSequencerPresent() {
+    return ::access("/dev/snd/seq", R_OK | W_OK) == 0;
+}

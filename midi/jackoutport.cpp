@@ -25,8 +25,8 @@ std::unique_ptr<JackOutPort> JackOutPort::open(const std::string& target,
     out->m_ring = jack_ringbuffer_create(RingBytes);
     if (!out->m_ring)
         return nullptr;
-    out->m_port = jack_port_register(out->m_client, "Ausgang", JACK_DEFAULT_MIDI_TYPE,
-                                     JackPortIsOutput, 0);
+    out->m_port =
+        jack_port_register(out->m_client, "Ausgang", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     if (!out->m_port)
         return nullptr;
     jack_on_shutdown(out->m_client, &JackOutPort::serverGone, out.get());

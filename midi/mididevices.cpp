@@ -16,7 +16,9 @@ const char* const OpenFailedText = "Das benötigte MIDI-Ausgabegerät konnte lei
 
 MidiDevices::MidiDevices(MidiPlatform& platform) : m_platform(platform) {}
 
-MidiDevices::~MidiDevices() { CloseDevices(); }
+MidiDevices::~MidiDevices() {
+    CloseDevices();
+}
 
 void MidiDevices::OpenDevices(const std::string& caption, const MessageFn& message,
                               const CloseFn& close) {
@@ -41,8 +43,8 @@ void MidiDevices::OpenDevices(const std::string& caption, const MessageFn& messa
     if (m_platform.inCount() == 0)
         return; // no MIDI input: answers come from the mouse only
     inDevice = 0;
-    inHandle = m_platform.openIn(0, &MidiDevices::MidiInCallback,
-                                 reinterpret_cast<uintptr_t>(this));
+    inHandle =
+        m_platform.openIn(0, &MidiDevices::MidiInCallback, reinterpret_cast<uintptr_t>(this));
 }
 
 void MidiDevices::CloseDevices() {
@@ -50,8 +52,7 @@ void MidiDevices::CloseDevices() {
     inHandle.reset();
 }
 
-void MidiDevices::SendShortMessage(MidiOutPort* out, uint8_t status, uint8_t data1,
-                                   uint8_t data2) {
+void MidiDevices::SendShortMessage(MidiOutPort* out, uint8_t status, uint8_t data1, uint8_t data2) {
     if (out)
         out->sendShort(packShortMessage(status, data1, data2));
 }
@@ -62,7 +63,9 @@ void MidiDevices::PlayNote(int note, int velocity) {
                      static_cast<uint8_t>(velocity & 0x7F));
 }
 
-void MidiDevices::Silence() { SendShortMessage(outHandle.get(), ControlChange, AllSoundOff, 0); }
+void MidiDevices::Silence() {
+    SendShortMessage(outHandle.get(), ControlChange, AllSoundOff, 0);
+}
 
 void MidiDevices::reopenOutput(int32_t device) {
     outHandle.reset();
@@ -101,9 +104,13 @@ void MidiDevices::inputStop() {
         inHandle->stop();
 }
 
-void MidiDevices::clearMailbox() { m_mailbox.store(NoNote, std::memory_order_release); }
+void MidiDevices::clearMailbox() {
+    m_mailbox.store(NoNote, std::memory_order_release);
+}
 
-int MidiDevices::takeNote() { return m_mailbox.exchange(NoNote, std::memory_order_acq_rel); }
+int MidiDevices::takeNote() {
+    return m_mailbox.exchange(NoNote, std::memory_order_acq_rel);
+}
 
 // Runs on the input's own thread (JACK's real-time thread, the ALSA reader):
 // it touches nothing but the mailbox, one atomic store, so it never waits,

@@ -6,7 +6,9 @@
 
 namespace {
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 
 // Byte offset where character number `index` starts (text.size() past the end).
 std::size_t offsetOfChar(const std::string& text, std::size_t index) {
@@ -28,9 +30,8 @@ std::string trimRight(std::string text) {
 }
 
 bool isDigits(const std::string& text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) {
-        return std::isdigit(c) != 0;
-    });
+    return !text.empty() && std::all_of(text.begin(), text.end(),
+                                        [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
 // "20:0" as ALSA appends it to its port names.
@@ -69,7 +70,9 @@ std::string shortJackName(const std::string& fullName) {
     constexpr std::size_t MinClientChars = 4;
     if (portLength + 1 + MinClientChars <= MaxPortNameLength)
         return utf8Left(client, MaxPortNameLength - 1 - portLength) + ":" + port;
-    return utf8Right(fullName, MaxPortNameLength);
+    std::string tail = utf8Right(fullName, MaxPortNameLength);
+    tail.erase(0, tail.find_first_not_of(' '));
+    return tail;
 }
 
 } // namespace

@@ -52,14 +52,18 @@ std::unique_ptr<RtMidiInPort> RtMidiInPort::open(RtMidi::Api api, const std::str
     }
 }
 
-void RtMidiInPort::reset() { m_started.store(false, std::memory_order_release); }
+void RtMidiInPort::reset() {
+    m_started.store(false, std::memory_order_release);
+}
 
 void RtMidiInPort::start() {
     m_startMs.store(steadyMs(), std::memory_order_relaxed);
     m_started.store(true, std::memory_order_release);
 }
 
-void RtMidiInPort::stop() { m_started.store(false, std::memory_order_release); }
+void RtMidiInPort::stop() {
+    m_started.store(false, std::memory_order_release);
+}
 
 void RtMidiInPort::received(double, std::vector<unsigned char>* message, void* self) {
     auto* port = static_cast<RtMidiInPort*>(self);
@@ -73,6 +77,7 @@ void RtMidiInPort::received(double, std::vector<unsigned char>* message, void* s
         return; // not one complete short message
     const uint8_t data1 = size > 1 ? (*message)[1] : 0;
     const uint8_t data2 = size > 2 ? (*message)[2] : 0;
-    const auto stamp = static_cast<uint32_t>(steadyMs() - port->m_startMs.load(std::memory_order_relaxed));
+    const auto stamp =
+        static_cast<uint32_t>(steadyMs() - port->m_startMs.load(std::memory_order_relaxed));
     port->m_proc(port, MIM_DATA, port->m_instance, packShortMessage(status, data1, data2), stamp);
 }

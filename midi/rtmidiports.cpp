@@ -27,8 +27,7 @@ bool mayStart(RtMidi::Api api) {
     }
 }
 
-template <class Midi>
-std::unique_ptr<Midi> makeQuiet(RtMidi::Api api, const std::string& client) {
+template <class Midi> std::unique_ptr<Midi> makeQuiet(RtMidi::Api api, const std::string& client) {
     if (!mayStart(api))
         return nullptr;
     try {

@@ -45,8 +45,7 @@ std::vector<std::string> soundFontsUnder(const std::string& root) {
     // Sound themes live beside the SoundFonts; a few levels are enough and keep
     // a link loop from running on.
     constexpr int MaxDepth = 4;
-    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied,
-                                        error);
+    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error);
     for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         if (it.depth() >= MaxDepth)
             it.disable_recursion_pending();

@@ -75,8 +75,7 @@ double SynthAudio::bufferLatencyMs(fluid_settings_t* settings) {
     return rate > 0 ? 1000.0 * periods * periodSize / rate : 0.0;
 }
 
-std::unique_ptr<SynthAudio> SynthAudio::startNamed(fluid_settings_t* settings,
-                                                   fluid_synth_t* synth,
+std::unique_ptr<SynthAudio> SynthAudio::startNamed(fluid_settings_t* settings, fluid_synth_t* synth,
                                                    const std::string& name) {
     if (name == "jack" && !jackServerMayRun())
         return nullptr;
@@ -110,8 +109,8 @@ std::unique_ptr<SynthAudio> SynthAudio::start(fluid_settings_t* settings, fluid_
     const std::string filePrefix = "file:";
     if (choice.compare(0, filePrefix.size(), filePrefix) == 0) {
         const std::string path = choice.substr(filePrefix.size());
-        if (path.empty() || fluid_settings_setstr(settings, "audio.file.name", path.c_str()) !=
-                                FLUID_OK)
+        if (path.empty() ||
+            fluid_settings_setstr(settings, "audio.file.name", path.c_str()) != FLUID_OK)
             return nullptr;
         fluid_settings_setstr(settings, "audio.file.type", "wav");
         auto audio = startNamed(settings, synth, "file");

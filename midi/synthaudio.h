@@ -31,8 +31,8 @@ public:
 
 private:
     SynthAudio(fluid_audio_driver_t* driver, bool sdlAudio, std::string name);
-    static std::unique_ptr<SynthAudio> startNamed(fluid_settings_t* settings,
-                                                  fluid_synth_t* synth, const std::string& name);
+    static std::unique_ptr<SynthAudio> startNamed(fluid_settings_t* settings, fluid_synth_t* synth,
+                                                  const std::string& name);
 
     fluid_audio_driver_t* m_driver;
     bool m_sdlAudio;

@@ -9,7 +9,7 @@ PACKAGES=(
   # windows, dialogs, painting
   qt6-base-dev qt6-base-dev-tools libqt6opengl6 fonts-liberation2
   # built-in synthesizer and its General MIDI sounds
-  libfluidsynth-dev timgm6mb-soundfont
+  libfluidsynth-dev timgm6mb-soundfont libsdl2-dev
   # external MIDI ports
   librtmidi-dev libjack-jackd2-dev libasound2-dev
   # tests: a JACK server of their own, a real X server, screenshots, clicks

@@ -6,13 +6,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <jack/jack.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 void quiet(const char*) {}
@@ -29,21 +27,28 @@ JackServer::JackServer() : m_name(uniqueName()) {
     jack_set_error_function(quiet);
     jack_set_info_function(quiet);
 
-    std::vector<std::string> args = {"jackd", "-n", m_name, "-d", "dummy",
-                                     "-r",    "48000", "-p", "128"};
+    std::vector<std::string> args = {"jackd", "-n",    m_name, "-d", "dummy",
+                                     "-r",    "48000", "-p",   "128"};
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, "jackd", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    // Forked by hand so the server can be told to die with this process: a test
+    // that crashes must not leave a JACK server running behind it.
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0)
         return;
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(1); // the test is already gone
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execvp("jackd", argv.data());
+        ::_exit(127);
+    }
     m_pid = pid;
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -60,20 +65,24 @@ JackServer::JackServer() : m_name(uniqueName()) {
     stop(SIGKILL);
 }
 
-JackServer::~JackServer() { stop(SIGTERM); }
+JackServer::~JackServer() {
+    stop(SIGTERM);
+}
 
 bool JackServer::answers() const {
     jack_status_t status{};
-    jack_client_t* client = jack_client_open(
-        "qvbwait", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
-        m_name.c_str());
+    jack_client_t* client =
+        jack_client_open("qvbwait", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+                         &status, m_name.c_str());
     if (!client)
         return false;
     jack_client_close(client);
     return true;
 }
 
-void JackServer::kill() { stop(SIGKILL); }
+void JackServer::kill() {
+    stop(SIGKILL);
+}
 
 void JackServer::stop(int signal) {
     if (m_pid <= 0)

@@ -32,8 +32,8 @@ JackTestClient::JackTestClient(const std::string& name, const std::string& inPor
     m_toJack = jack_ringbuffer_create(sizeof(Record) * 4096);
     m_fromJack = jack_ringbuffer_create(sizeof(Record) * 4096);
     m_in = jack_port_register(m_client, inPort.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    m_out = jack_port_register(m_client, outPort.c_str(), JACK_DEFAULT_MIDI_TYPE,
-                               JackPortIsOutput, 0);
+    m_out =
+        jack_port_register(m_client, outPort.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     if (!m_toJack || !m_fromJack || !m_in || !m_out ||
         jack_set_process_callback(m_client, &JackTestClient::process, this) != 0 ||
         jack_activate(m_client) != 0) {
@@ -51,9 +51,13 @@ JackTestClient::~JackTestClient() {
         jack_ringbuffer_free(m_fromJack);
 }
 
-std::string JackTestClient::inPortName() const { return m_in ? jack_port_name(m_in) : ""; }
+std::string JackTestClient::inPortName() const {
+    return m_in ? jack_port_name(m_in) : "";
+}
 
-std::string JackTestClient::outPortName() const { return m_out ? jack_port_name(m_out) : ""; }
+std::string JackTestClient::outPortName() const {
+    return m_out ? jack_port_name(m_out) : "";
+}
 
 void JackTestClient::send(const std::vector<Message>& messages) {
     if (!m_client)

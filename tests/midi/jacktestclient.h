@@ -13,8 +13,8 @@ class JackTestClient {
 public:
     using Message = std::vector<uint8_t>;
 
-    explicit JackTestClient(const std::string& name = "qvbprobe",
-                            const std::string& inPort = "in", const std::string& outPort = "out");
+    explicit JackTestClient(const std::string& name = "qvbprobe", const std::string& inPort = "in",
+                            const std::string& outPort = "out");
     ~JackTestClient();
 
     JackTestClient(const JackTestClient&) = delete;

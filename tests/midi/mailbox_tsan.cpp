@@ -54,7 +54,8 @@ int main() {
         // The note of `index` is stored before `published` passes index - 1 ... so
         // a genuine take has index <= sent. A stale one lies a whole cycle ahead.
         if (note < 0 || note > 127 || index > sent) {
-            std::fprintf(stderr, "taken note %d after index %ld (sent %ld): never sent or judged twice\n",
+            std::fprintf(stderr,
+                         "taken note %d after index %ld (sent %ld): never sent or judged twice\n",
                          note, last, sent);
             ++failures;
         }

@@ -112,7 +112,9 @@ void TestJackMidi::cleanup() {
     m_probe.reset();
 }
 
-void TestJackMidi::cleanupTestCase() { m_server.reset(); }
+void TestJackMidi::cleanupTestCase() {
+    m_server.reset();
+}
 
 void TestJackMidi::openOnProbe() {
     m_midi->OpenDevices("QVB-Zaradariveda", {}, {});
@@ -262,7 +264,8 @@ void TestJackMidi::withoutAnyOutputTheInputIsStillOpened() {
     JackTestClient keyboardOnly("qvbkeys", "unbenutzt", "tasten");
     QVERIFY(keyboardOnly.ok());
     m_midi->OpenDevices(
-        "QVB-Zaradariveda", [&](const std::string& text, const std::string&) { shown.push_back(text); },
+        "QVB-Zaradariveda",
+        [&](const std::string& text, const std::string&) { shown.push_back(text); },
         [&] { closeRequested = true; });
     QCOMPARE(shown.size(), std::size_t(1));
     QVERIFY(closeRequested);

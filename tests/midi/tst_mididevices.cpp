@@ -160,10 +160,18 @@ void TestMidiDevices::messagesArePackedStatusFirst() {
     midi.OpenDevices("QVB-Zaradariveda", {}, {});
     platform.clearSent();
     switch (what) {
-    case 0: midi.PlayNote(60, 127); break;
-    case 1: midi.Silence(); break;
-    case 2: midi.SendShortMessage(midi.outHandle.get(), 0xC0, 40, 0); break;
-    case 3: midi.PlayNote(84, 127); break;
+    case 0:
+        midi.PlayNote(60, 127);
+        break;
+    case 1:
+        midi.Silence();
+        break;
+    case 2:
+        midi.SendShortMessage(midi.outHandle.get(), 0xC0, 40, 0);
+        break;
+    case 3:
+        midi.PlayNote(84, 127);
+        break;
     }
     QCOMPARE(platform.messages(), std::vector<uint32_t>{expected});
 }
@@ -254,7 +262,7 @@ void TestMidiDevices::roundStartForgetsANoteFromBefore() {
     midi.OpenDevices("QVB-Zaradariveda", {}, {});
     midi.inputStart();
     platform.injectBytes(0x90, 64, 90);
-    midi.inputStop(); // the round ends with the note untaken
+    midi.inputStop();                             // the round ends with the note untaken
     QVERIFY(!platform.injectBytes(0x90, 65, 90)); // between rounds nothing arrives
     midi.inputReset();
     midi.clearMailbox();

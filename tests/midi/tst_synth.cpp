@@ -75,7 +75,8 @@ void TestSynth::programAndNoteSoundAtTheirPitch() {
     // Past the attack, a steady stretch of the tone.
     const std::size_t from = std::size_t(0.15 * synth->sampleRate());
     const std::vector<float> steady(sound.begin() + long(from),
-                                    sound.begin() + long(from + std::size_t(0.25 * synth->sampleRate())));
+                                    sound.begin() +
+                                        long(from + std::size_t(0.25 * synth->sampleRate())));
     QVERIFY2(rms(steady, 0, steady.size()) > 1e-3, "the note does not sound");
     const double measured = fundamentalHz(steady, synth->sampleRate());
     QVERIFY2(std::abs(measured - hertz) <= 0.01 * hertz,
@@ -119,8 +120,8 @@ void TestSynth::soundFontSearch_data() {
     QTest::newRow("empty folder") << "empty" << false << "";
     QTest::newRow("not a SoundFont") << "junk" << false << "";
     QTest::newRow("a pipe named like one") << "fifo" << false << "";
-    QTest::newRow("default broken, a good one further down") << "fallback" << true
-                                                             << "deep/er/Good.SF2";
+    QTest::newRow("default broken, a good one further down")
+        << "fallback" << true << "deep/er/Good.SF2";
     QTest::newRow("default is a folder") << "folder" << true << "sounds/gm.sf2";
 }
 

@@ -112,8 +112,7 @@ std::unique_ptr<MidiOutPort> FakeMidi::openOut(unsigned device) {
     return std::make_unique<OutPort>(*this, device);
 }
 
-std::unique_ptr<MidiInPort> FakeMidi::openIn(unsigned device, MidiInProc proc,
-                                             uintptr_t instance) {
+std::unique_ptr<MidiInPort> FakeMidi::openIn(unsigned device, MidiInProc proc, uintptr_t instance) {
     if (device >= inputs.size() || failingInputs.count(device) || !proc)
         return nullptr;
     auto port = std::make_unique<InPort>(*this, device, proc, instance);

@@ -25,9 +25,9 @@ public:
     ~FakeMidi() override;
 
     // What the tests set up.
-    std::vector<std::string> outputs;   // names of output devices 0..
-    std::vector<std::string> inputs;    // names of input devices 0..
-    std::set<unsigned> failingOutputs;  // these cannot be opened
+    std::vector<std::string> outputs;  // names of output devices 0..
+    std::vector<std::string> inputs;   // names of input devices 0..
+    std::set<unsigned> failingOutputs; // these cannot be opened
     std::set<unsigned> failingInputs;
 
     // What happened.
