@@ -1,0 +1,392 @@
+#include "cvelmora01dlg.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimerEvent>
+
+#include "bestlistfile.h"
+#include "caboutdlg.h"
+#include "roundaward.h"
+#include "instruments.h"
+#include "msclock.h"
+#include "template102.h"
+
+using namespace template102;
+
+namespace {
+constexpr int RoundTimerMs = 10;
+constexpr int FreeNoteTimerMs = 1000;
+
+// Controls that a running round disables ("enabled when idle").
+constexpr int IdleOnlyControls[] = {
+    IdNewTraining, IdNewName,   IdBestList, IdEnde,    IdOctavesGroup, IdAccidentalsGroup,
+    IdHelp,        IdBlacken,   IdPractice, IdMidiConfig, IdOctave1,   IdOctave2,
+    IdOctave3,     IdOctave4,   IdStartC,   IdStartSmallC, IdStartC1,  IdStartC2,
+    IdWithout,     IdWith,      IdInstrument,
+};
+// Controls that only a running round enables.
+constexpr int RoundOnlyControls[] = {IdCancelTraining, IdRepeatTone};
+} // namespace
+
+CVelmora01Dlg::CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* parent)
+    : QDialog(parent), m_playerNameDlg(this), m_bestListDlg(this), m_midiSettingsDlg(this),
+      m_midi(platform),
+      m_round(m_compass, m_midi, m_midi, clock, *this), m_clock(clock) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    setWindowTitle(QString::fromUtf8(Caption));
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        m_hIcon.addFile(QStringLiteral(":/pictures/icon128-%1.png").arg(size), QSize(size, size));
+}
+
+CVelmora01Dlg::~CVelmora01Dlg() = default;
+
+int CVelmora01Dlg::run() {
+    initDialog();
+    if (m_closeRequested) {
+        // The output could not be opened: the window closes as soon as its
+        // start-up is complete, and the teardown still saves the best list.
+        done(Rejected);
+        return Rejected;
+    }
+    return exec();
+}
+
+void CVelmora01Dlg::initDialog() {
+    // 1. The controls of the template, the instrument names in the combobox.
+    buildControls(this, Controls);
+    setTemplateSize(this, Width, Height);
+    if (auto* combo = controlAs<QComboBox>(this, IdInstrument)) {
+        for (const Instrument& instrument : Instruments)
+            combo->addItem(QString::fromUtf8(instrument.name));
+    }
+    setMouseTracking(true);
+    connectControls();
+
+    // 2. The MIDI devices; without an output the window closes after start-up.
+    m_midi.OpenDevices(
+        Caption,
+        [this](const std::string& text, const std::string& caption) {
+            showMessage(nullptr, QString::fromStdString(text), QString::fromStdString(caption));
+        },
+        [this] { m_closeRequested = true; });
+
+    // 3. The settings dialog switches the devices of this holder.
+    m_midiSettingsDlg.setDevices(&m_midi);
+
+    // 4.-5. The help entry of the window menu lives in the context menu; the icon.
+    setWindowIcon(m_hIcon);
+
+    // 6. The instrument: program 0, first entry, no preview.
+    m_program = 0;
+    if (auto* combo = controlAs<QComboBox>(this, IdInstrument))
+        combo->setCurrentIndex(0);
+
+    // 7.-8. Round and option state, the pile places.
+    m_round.resetForStartUp();
+    m_blackenRange = true;
+
+    // 9.-10.
+    controlAs<QCheckBox>(this, IdBlacken)->setChecked(true);
+    controlAs<QCheckBox>(this, IdPractice)->setChecked(false);
+    setRoundControls(false);
+    control(this, IdRepeatTone)->setEnabled(false);
+
+    // 11. The view's rectangles, recorded once.
+    m_viewCtl = control(this, IdView);
+    m_viewCtl->setAttribute(Qt::WA_OpaquePaintEvent);
+    m_viewCtl->setMouseTracking(true);
+    m_viewCtl->installEventFilter(this);
+    m_viewRect = m_viewCtl->geometry();
+    m_viewInvalRect = m_viewCtl->geometry();
+    m_viewClientRect = QRect(QPoint(0, 0), m_viewCtl->size());
+
+    // 13. Compass and layout start values.
+    m_compass = Compass{};
+    m_compass.setAccidentals(0);
+    checkRadio(IdStartC1);
+    checkRadio(IdOctave1);
+    checkRadio(IdWithout);
+
+    // 14.-15. The best list, then the title with the player's name.
+    loadBestList();
+    updateTitle();
+
+    // 16.-17. Off-screen images and the background.
+    composeBackground();
+
+    // 18. The one-second timer that silences a free-standing note.
+    m_freeNoteTimer.start(FreeNoteTimerMs, Qt::PreciseTimer, this);
+}
+
+void CVelmora01Dlg::connectControls() {
+    auto button = [this](int id) { return controlAs<QAbstractButton>(this, id); };
+    connect(button(IdNewTraining), &QAbstractButton::clicked, this, [this] { m_round.startTraining(); });
+    connect(button(IdCancelTraining), &QAbstractButton::clicked, this, [this] { m_round.cancelTraining(); });
+    connect(button(IdRepeatTone), &QAbstractButton::clicked, this, [this] { m_round.repeatTone(); });
+    connect(button(IdReferenceC), &QAbstractButton::clicked, this, [this] { m_round.playReferenceC(); });
+    connect(button(IdPractice), &QAbstractButton::clicked, this, [this] { m_round.togglePractice(); });
+    connect(button(IdSilence), &QAbstractButton::clicked, this, [this] { m_midi.Silence(); });
+    connect(button(IdHelp), &QAbstractButton::clicked, this, [this] { showHelp(); });
+    connect(button(IdEnde), &QAbstractButton::clicked, this, &QDialog::accept);
+    connect(button(IdBestList), &QAbstractButton::clicked, this, [this] { showBestList(); });
+    connect(button(IdNewName), &QAbstractButton::clicked, this, [this] { askPlayerName(); });
+    connect(button(IdMidiConfig), &QAbstractButton::clicked, this, [this] { showMidiSettings(); });
+    for (int k = 0; k < 4; ++k) {
+        connect(button(IdOctave1 + k), &QAbstractButton::clicked, this, [this, k] { onOctaves(k + 1); });
+        connect(button(IdStartC + k), &QAbstractButton::clicked, this, [this, k] { onStartNote(k); });
+    }
+    connect(button(IdWithout), &QAbstractButton::clicked, this, [this] { onAccidentals(0); });
+    connect(button(IdWith), &QAbstractButton::clicked, this, [this] { onAccidentals(1); });
+    connect(button(IdBlacken), &QAbstractButton::clicked, this, [this] { toggleBlackenRange(); });
+    connect(controlAs<QComboBox>(this, IdInstrument), &QComboBox::activated, this,
+            [this](int index) { onInstrumentChosen(index); });
+}
+
+void CVelmora01Dlg::done(int result) {
+    if (!m_tornDown)
+        teardown();
+    QDialog::done(result);
+}
+
+void CVelmora01Dlg::teardown() {
+    m_tornDown = true;
+    m_freeNoteTimer.stop();
+    m_midi.Silence();
+    saveBestList();
+    // The window going away ends the round's timer too.
+    m_roundTimer.stop();
+}
+
+void CVelmora01Dlg::updateTitle() {
+    setWindowTitle(
+        QStringLiteral("QVB-Zaradariveda 1.1 - Es trainiert %1").arg(m_playerNameDlg.m_playerName));
+}
+
+void CVelmora01Dlg::loadBestList() {
+    // A missing or incomplete file gives the default list, "Name..." and the help page.
+    if (!::loadBestList(m_bestListPath, m_bestListDlg.m_bestList, m_playerNameDlg.m_playerName))
+        showHelp();
+}
+
+void CVelmora01Dlg::saveBestList() {
+    // A file that cannot be written is left as it was, without a message.
+    ::saveBestList(m_bestListPath, m_bestListDlg.m_bestList, m_playerNameDlg.m_playerName);
+}
+
+void CVelmora01Dlg::showBestList() { m_bestListDlg.showForCompass(m_compass.m_octaves); }
+
+void CVelmora01Dlg::askPlayerName() {
+    m_playerNameDlg.exec();
+    updateTitle(); // also after Escape, with the name unchanged
+}
+
+void CVelmora01Dlg::showMidiSettings() { m_midiSettingsDlg.exec(); }
+
+void CVelmora01Dlg::showMessage(QWidget* owner, const QString& text, const QString& caption) {
+    if (m_messageFn) {
+        m_messageFn(owner, text, caption);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+void CVelmora01Dlg::showHelp() {
+    CAboutDlg about(isVisible() ? this : nullptr);
+    about.exec();
+}
+
+void CVelmora01Dlg::onSysCommand(int command) {
+    if ((command & ~0xF) == AboutCommand)
+        showHelp();
+}
+
+// ---- timers -------------------------------------------------------------
+
+void CVelmora01Dlg::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_roundTimer.timerId())
+        onTimer(TrainingRound::RoundTimer);
+    else if (event->timerId() == m_freeNoteTimer.timerId())
+        onTimer(TrainingRound::FreeNoteTimer);
+    else
+        QDialog::timerEvent(event);
+}
+
+void CVelmora01Dlg::onTimer(int id) { m_round.onTimer(id); }
+
+void CVelmora01Dlg::startRoundTimer() { m_roundTimer.start(RoundTimerMs, Qt::PreciseTimer, this); }
+void CVelmora01Dlg::stopRoundTimer() { m_roundTimer.stop(); }
+
+void CVelmora01Dlg::focusNewTraining() {
+    if (QWidget* w = control(this, IdNewTraining))
+        w->setFocus();
+}
+
+void CVelmora01Dlg::requestRepaint() {
+    if (m_viewCtl)
+        m_viewCtl->update();
+}
+
+void CVelmora01Dlg::setRoundControls(bool running) {
+    for (int id : IdleOnlyControls)
+        if (QWidget* w = control(this, id))
+            w->setEnabled(!running);
+    for (int id : RoundOnlyControls)
+        if (QWidget* w = control(this, id))
+            w->setEnabled(running);
+}
+
+// ---- pointer ------------------------------------------------------------
+
+bool CVelmora01Dlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_viewCtl)
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Paint: {
+        QPainter painter(m_viewCtl);
+        paintView(painter);
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove: {
+        // The view passes the pointer on in the window's client coordinates,
+        // as if the window itself had received it.
+        auto* me = static_cast<QMouseEvent*>(event);
+        const QPoint client = m_viewCtl->mapTo(this, me->position().toPoint());
+        if (event->type() == QEvent::MouseMove)
+            onPointerMove(client);
+        else if (me->button() == Qt::LeftButton && event->type() == QEvent::MouseButtonPress)
+            onLowerStaffClick(client);
+        else if (me->button() == Qt::LeftButton)
+            onButtonUp();
+        return me->button() == Qt::LeftButton || event->type() == QEvent::MouseMove;
+    }
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
+}
+
+void CVelmora01Dlg::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        onLowerStaffClick(event->position().toPoint());
+    QDialog::mousePressEvent(event);
+}
+
+void CVelmora01Dlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        onButtonUp();
+    QDialog::mouseReleaseEvent(event);
+}
+
+void CVelmora01Dlg::mouseMoveEvent(QMouseEvent* event) {
+    onPointerMove(event->position().toPoint());
+    QDialog::mouseMoveEvent(event);
+}
+
+void CVelmora01Dlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.setSeparatorsCollapsible(false);
+    menu.addSeparator();
+    QAction* about = menu.addAction(QString::fromUtf8(AboutMenuText));
+    if (menu.exec(event->globalPos()) == about)
+        onSysCommand(AboutCommand);
+}
+
+void CVelmora01Dlg::onLowerStaffClick(QPoint clientPos) {
+    m_round.onLowerStaffClick(clientPos.x() - m_viewRect.left(), clientPos.y() - m_viewRect.top());
+}
+
+void CVelmora01Dlg::onButtonUp() { m_round.onButtonUp(); }
+
+void CVelmora01Dlg::onPointerMove(QPoint clientPos) { Q_UNUSED(clientPos); }
+
+// ---- painting -----------------------------------------------------------
+
+void CVelmora01Dlg::changeEvent(QEvent* event) {
+    // A round that ended while the window was minimised is finished at the
+    // first paint after it is restored.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        requestRepaint();
+    QDialog::changeEvent(event);
+}
+
+void CVelmora01Dlg::composeBackground() {}
+
+void CVelmora01Dlg::paintView(QPainter& painter) {
+    if (isMinimized())
+        return; // the window manager shows the icon; the round waits for the restore
+    painter.fillRect(m_viewClientRect, QColor(32, 32, 32));
+    if (auto* points = controlAs<QLabel>(this, IdPoints))
+        points->setText(QString::asprintf("%2u", unsigned(m_round.m_points)));
+    if (m_round.m_roundOver && !m_finishQueued) {
+        // No modal message may open inside a paint: finish right after this
+        // frame has reached the screen, once per ended round.
+        m_finishQueued = true;
+        QMetaObject::invokeMethod(this, &CVelmora01Dlg::finishRoundAfterPaint, Qt::QueuedConnection);
+    }
+}
+
+void CVelmora01Dlg::finishRoundAfterPaint() {
+    m_finishQueued = false;
+    if (!m_round.m_roundOver)
+        return;
+    m_round.finishRound();
+    awardRoundResult(this, m_bestListDlg, m_compass.m_octaves, m_round.m_points,
+                     m_round.m_practice, m_playerNameDlg.m_playerName,
+                     [this](QWidget* owner, const QString& caption, const QString& text) {
+                         showMessage(owner, text, caption);
+                     });
+}
+
+// ---- options ------------------------------------------------------------
+
+void CVelmora01Dlg::checkRadio(int id) {
+    if (auto* radio = controlAs<QRadioButton>(this, id))
+        radio->setChecked(true);
+}
+
+void CVelmora01Dlg::onInstrumentChosen(int index) {
+    m_midi.chooseInstrument(index, m_program);
+    m_round.startFreeNote();
+}
+
+void CVelmora01Dlg::onOctaves(int octaves) {
+    m_compass.m_octaves = static_cast<uint16_t>(octaves);
+    if (m_compass.fitStartNote())
+        checkRadio(IdStartC + m_compass.m_startOctave);
+    optionChanged();
+}
+
+void CVelmora01Dlg::onStartNote(int startOctave) {
+    m_compass.setStartOctave(static_cast<uint16_t>(startOctave));
+    if (m_compass.fitOctaves())
+        checkRadio(IdOctave1 + m_compass.m_octaves - 1);
+    optionChanged();
+}
+
+void CVelmora01Dlg::onAccidentals(int accidentals) {
+    m_compass.setAccidentals(static_cast<uint16_t>(accidentals));
+    optionChanged();
+}
+
+void CVelmora01Dlg::toggleBlackenRange() {
+    m_blackenRange = !m_blackenRange;
+    controlAs<QCheckBox>(this, IdBlacken)->setChecked(m_blackenRange);
+    optionChanged();
+}
+
+void CVelmora01Dlg::optionChanged() {
+    composeBackground();
+    requestRepaint();
+}

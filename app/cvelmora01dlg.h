@@ -1,0 +1,107 @@
+#pragma once
+#include <QBasicTimer>
+#include <QDialog>
+#include <QIcon>
+#include <QRect>
+#include <functional>
+
+#include "chiscore.h"
+#include "cmidisettings.h"
+#include "compass.h"
+#include "cplayername.h"
+#include "mididevices.h"
+#include "roundhost.h"
+#include "traininground.h"
+
+class MsClock;
+class MidiPlatform;
+
+// The trainer window. It owns every piece of the game's state and wires the
+// controls, timers, pointer and paint to them; the rules live in the engine.
+class CVelmora01Dlg : public QDialog, private RoundHost {
+    Q_OBJECT
+public:
+    // Shows a message box: owner (nullptr: none), text, caption. Tests record instead.
+    using MessageFn = std::function<void(QWidget* owner, const QString& text, const QString& caption)>;
+
+    CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* parent = nullptr);
+    ~CVelmora01Dlg() override;
+
+    // Start-up, then the modal loop; the teardown runs however the window ends.
+    int run();
+    void setMessageFn(MessageFn fn) { m_messageFn = std::move(fn); }
+    void setBestListPath(const QString& path) { m_bestListPath = path; }
+    bool closeRequested() const { return m_closeRequested; }
+
+    void done(int result) override;
+
+    // Handlers, public so that tests can drive them as the controls do.
+    void onSysCommand(int command);
+    void onTimer(int id);
+    void onLowerStaffClick(QPoint clientPos);
+    void onButtonUp();
+    void onPointerMove(QPoint clientPos);
+    void paintView(QPainter& painter);
+
+    // Members in the order they are made; the destructor releases them in reverse.
+    CPlayerName m_playerNameDlg;
+    CHiscore m_bestListDlg;
+    QWidget* m_viewCtl = nullptr;
+    QRect m_viewRect;       // the view's outer rectangle in client coordinates
+    QRect m_viewClientRect; // (0, 0, width, height)
+    QRect m_viewInvalRect;  // the view's client area in client coordinates
+    QIcon m_hIcon;
+    CMidiSettings m_midiSettingsDlg;
+    MidiDevices m_midi;
+    Compass m_compass;
+    TrainingRound m_round;
+    uint8_t m_program = 0;
+    bool m_blackenRange = true;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // RoundHost
+    void startRoundTimer() override;
+    void stopRoundTimer() override;
+    void focusNewTraining() override;
+    void requestRepaint() override;
+    void setRoundControls(bool running) override;
+
+    void initDialog();
+    void connectControls();
+    void teardown();
+    void finishRoundAfterPaint();
+    void updateTitle();
+    void showMessage(QWidget* owner, const QString& text, const QString& caption);
+    void onInstrumentChosen(int index);
+    void onOctaves(int octaves);
+    void onStartNote(int startOctave);
+    void onAccidentals(int accidentals);
+    void toggleBlackenRange();
+    void optionChanged();
+    void composeBackground();
+    void checkRadio(int id);
+    void showHelp();
+    void loadBestList();
+    void saveBestList();
+    void showBestList();
+    void askPlayerName();
+    void showMidiSettings();
+
+    MsClock& m_clock;
+    MessageFn m_messageFn;
+    QString m_bestListPath = QStringLiteral("dataGehoer.qvb");
+    QBasicTimer m_roundTimer;    // timer 0
+    QBasicTimer m_freeNoteTimer; // timer 10
+    bool m_closeRequested = false;
+    bool m_tornDown = false;
+    bool m_finishQueued = false;
+};

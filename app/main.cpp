@@ -1,0 +1,6 @@
+#include "cvelmora01app.h"
+
+int main(int argc, char** argv) {
+    CVelmora01App app;
+    return app.run(argc, argv);
+}
