@@ -110,6 +110,9 @@ void CVelmora01Dlg::initDialog() {
     m_viewInvalRect = m_viewCtl->geometry();
     m_viewClientRect = QRect(QPoint(0, 0), m_viewCtl->size());
 
+    // 12. The pictures of the view.
+    m_painter.initViewResources();
+
     // 13. Compass and layout start values.
     m_compass = Compass{};
     m_compass.setAccidentals(0);
@@ -122,6 +125,7 @@ void CVelmora01Dlg::initDialog() {
     updateTitle();
 
     // 16.-17. Off-screen images and the background.
+    m_painter.createImages(m_viewClientRect.size());
     composeBackground();
 
     // 18. The one-second timer that silences a free-standing note.
@@ -309,7 +313,10 @@ void CVelmora01Dlg::onLowerStaffClick(QPoint clientPos) {
 
 void CVelmora01Dlg::onButtonUp() { m_round.onButtonUp(); }
 
-void CVelmora01Dlg::onPointerMove(QPoint clientPos) { Q_UNUSED(clientPos); }
+void CVelmora01Dlg::onPointerMove(QPoint clientPos) {
+    if (m_hover.onPointerMove(clientPos - m_viewRect.topLeft(), m_compass, m_round.m_clickCell))
+        requestRepaint();
+}
 
 // ---- painting -----------------------------------------------------------
 
@@ -321,14 +328,14 @@ void CVelmora01Dlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
 }
 
-void CVelmora01Dlg::composeBackground() {}
+void CVelmora01Dlg::composeBackground() { m_painter.composeBackground(m_compass, m_blackenRange); }
 
 void CVelmora01Dlg::paintView(QPainter& painter) {
     if (isMinimized())
         return; // the window manager shows the icon; the round waits for the restore
-    painter.fillRect(m_viewClientRect, QColor(32, 32, 32));
+    m_painter.paintView(painter, m_round, m_compass, m_hover.m_hoverCell);
     if (auto* points = controlAs<QLabel>(this, IdPoints))
-        points->setText(QString::asprintf("%2u", unsigned(m_round.m_points)));
+        points->setText(ViewPainter::pointsText(m_round.m_points));
     if (m_round.m_roundOver && !m_finishQueued) {
         // No modal message may open inside a paint: finish right after this
         // frame has reached the screen, once per ended round.

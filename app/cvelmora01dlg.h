@@ -9,6 +9,8 @@
 #include "cmidisettings.h"
 #include "compass.h"
 #include "cplayername.h"
+#include "hovercell.h"
+#include "viewpainter.h"
 #include "mididevices.h"
 #include "roundhost.h"
 #include "traininground.h"
@@ -57,6 +59,8 @@ public:
     TrainingRound m_round;
     uint8_t m_program = 0;
     bool m_blackenRange = true;
+    HoverCell m_hover;
+    ViewPainter m_painter; // pictures, colours and off-screen images of the view
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
