@@ -31,6 +31,8 @@ public:
 
     // Start-up, then the modal loop; the teardown runs however the window ends.
     int run();
+    // The start-up alone (run() does it first); tests show the window themselves.
+    void initDialog();
     void setMessageFn(MessageFn fn) { m_messageFn = std::move(fn); }
     void setBestListPath(const QString& path) { m_bestListPath = path; }
     bool closeRequested() const { return m_closeRequested; }
@@ -79,7 +81,6 @@ private:
     void requestRepaint() override;
     void setRoundControls(bool running) override;
 
-    void initDialog();
     void connectControls();
     void teardown();
     void finishRoundAfterPaint();
