@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #ifdef QVB_HAVE_JACK
@@ -18,6 +20,22 @@ void quietJack(const char*) {}
 bool exists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0;
+}
+
+// A server that crashed leaves its socket behind; only a live one accepts.
+bool acceptsConnection(const std::string& path) {
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, path.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const bool accepted =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return accepted;
 }
 } // namespace
 
@@ -39,7 +57,7 @@ bool jackServerMayRun() {
     const std::string uid = std::to_string(::getuid());
     // A running server has its socket in /dev/shm: "jack_<server>_<uid>_0" for
     // JACK 2, a folder "jack-<uid>/<server>" for JACK 1.
-    return exists("/dev/shm/jack_" + server + "_" + uid + "_0") ||
+    return acceptsConnection("/dev/shm/jack_" + server + "_" + uid + "_0") ||
            exists("/dev/shm/jack-" + uid + "/" + server);
 }
 

@@ -18,14 +18,17 @@ public:
     int sampleRate() const { return 48000; }
     int periodFrames() const { return 128; }
 
-    // Ends the server at once, as a crash would, leaving its clients behind.
+    // Ends the server at once, as a crash would, leaving its clients and its
+    // socket behind (the files go when this object does).
     void kill();
 
 private:
+    void spawn();
     void stop(int signal);
     bool answers() const;
     void removeLeftovers() const;
 
     std::string m_name;
     pid_t m_pid = -1;
+    bool m_killed = false;
 };

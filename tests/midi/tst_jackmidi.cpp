@@ -3,9 +3,11 @@
 #include <QtTest>
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <set>
 #include <thread>
+#include <unistd.h>
 
 #include "jackserver.h"
 #include "jacktestclient.h"
@@ -54,6 +56,27 @@ std::vector<int> takeUntil(MidiDevices& midi, int last, int timeoutMs = 3000) {
     return taken;
 }
 
+// Everything written to the error stream while `run` runs.
+template <class Run> std::string stderrOf(Run run) {
+    std::fflush(stderr);
+    char path[] = "/tmp/qvb-stderr-XXXXXX";
+    const int file = ::mkstemp(path);
+    const int saved = ::dup(2);
+    ::dup2(file, 2);
+    run();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    std::string text;
+    char buffer[512];
+    ::lseek(file, 0, SEEK_SET);
+    for (ssize_t n; (n = ::read(file, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, std::size_t(n));
+    ::close(file);
+    ::unlink(path);
+    return text;
+}
+
 // A note the filter lets through, sent after the message under test: once it
 // is in the mailbox, everything sent before it has been through the callback.
 const Message Marker = {0x90, 0x01, 0x40};
@@ -77,6 +100,7 @@ private slots:
     void stoppedInputDeliversNothing();
     void longPortNamesStayShortAndDistinct();
     void withoutAnyOutputTheInputIsStillOpened();
+    void instrumentUnpluggedWhileOpen();
     void serverDeathCrashesNothing();
 
 private:
@@ -276,6 +300,24 @@ void TestJackMidi::withoutAnyOutputTheInputIsStillOpened() {
     QCOMPARE(takeUntil(*m_midi, 0x45), std::vector<int>{0x45});
 }
 
+void TestJackMidi::instrumentUnpluggedWhileOpen() {
+    openOnProbe();
+    m_midi->inputStart();
+    m_probe.reset(); // the cable is pulled
+    for (int i = 0; i < 1000; ++i)
+        m_midi->PlayNote(60, 127);
+    m_midi->Silence();
+    QCOMPARE(m_midi->takeNote(), int(NoteInput::NoNote));
+    m_midi->inputStop();
+    // The lists no longer offer it, and the old numbers open nothing wrong.
+    QCOMPARE(names(*m_platform, true), std::vector<std::string>{SystemMidi::SynthName});
+    QVERIFY(names(*m_platform, false).empty());
+    m_midi->reopenOutput(1);
+    m_midi->reopenInput(0);
+    QVERIFY(!m_midi->outHandle);
+    QVERIFY(!m_midi->inputOpen());
+}
+
 void TestJackMidi::serverDeathCrashesNothing() {
     cleanup();
     JackServer doomed; // a server of this test alone
@@ -305,6 +347,15 @@ void TestJackMidi::serverDeathCrashesNothing() {
         midi.inputStop();
         midi.inputReset();
         QCOMPARE(midi.takeNote(), int(NoteInput::NoNote));
+        // Its socket is still there; listing again finds nothing, and quietly.
+        unsigned outputs = 0, inputs = 0;
+        const std::string noise = stderrOf([&] {
+            outputs = platform.outCount();
+            inputs = platform.inCount();
+        });
+        QCOMPARE(outputs, 1u);
+        QCOMPARE(inputs, 0u);
+        QCOMPARE(noise, std::string());
         midi.CloseDevices();
         QVERIFY2(clock.elapsed() < 5000, "the dead server held the program up");
     }
