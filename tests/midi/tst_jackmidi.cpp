@@ -227,7 +227,7 @@ void TestJackMidi::twoNotesBeforeATakeJudgeTheLater() {
     m_midi->inputStart();
     m_probe->send({{0x90, 0x3C, 0x64}, {0x90, 0x3E, 0x64}}); // in one cycle
     QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() >= 2, 3000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // many JACK cycles
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // dozens of JACK cycles
     QCOMPARE(m_midi->takeNote(), 62);
     QCOMPARE(m_midi->takeNote(), int(NoteInput::NoNote));
 }
@@ -237,7 +237,7 @@ void TestJackMidi::stoppedInputDeliversNothing() {
     // Open but never started: as between rounds.
     m_probe->send({{0x90, 0x40, 0x64}});
     QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() >= 1, 3000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     QCOMPARE(m_midi->takeNote(), int(NoteInput::NoNote));
 
     // Started, then stopped again: the note of a round that has ended.
@@ -245,7 +245,7 @@ void TestJackMidi::stoppedInputDeliversNothing() {
     m_midi->inputStop();
     m_probe->send({{0x90, 0x41, 0x64}});
     QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() >= 2, 3000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     // The next round's start does not bring it back either.
     m_midi->inputReset();
     m_midi->clearMailbox();
