@@ -38,6 +38,25 @@ QString wrapAtBlanks(const QString& text, const QFontMetrics& fm, int width) {
     return lines.join(QLatin1Char('\n'));
 }
 
+// The stand-in dialog font runs a little wider than the one the templates
+// were laid out for: a text that would overflow its box is set narrower
+// (down to 80 %) so that nothing is cut off or runs into the next text.
+void fitTextToBox(QLabel* label) {
+    const QString text = label->text();
+    const QRect box(0, 0, label->width(), 1 << 20);
+    QFont font = label->font();
+    for (int stretch = 100; stretch >= 80; stretch -= 4) {
+        font.setStretch(stretch);
+        const QFontMetrics fm(font);
+        if (fm.boundingRect(box, Qt::TextWordWrap, text).height() <= label->height()) {
+            if (stretch != 100)
+                label->setFont(font);
+            return;
+        }
+    }
+    label->setFont(font);
+}
+
 QWidget* makeControl(const ControlSpec& spec, QWidget* dialog, QButtonGroup*& group) {
     const QString text = QString::fromUtf8(spec.text ? spec.text : "");
     const QRect r = dlu::rect(spec.x, spec.y, spec.w, spec.h);
@@ -88,6 +107,8 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* dialog, QButtonGroup*& gr
             l->setFrameShape(QFrame::Box);
             l->setLineWidth(1);
             l->setWordWrap(false);
+        } else {
+            fitTextToBox(l);
         }
         return l;
     }

@@ -18,9 +18,9 @@ inline constexpr ControlSpec Controls[] = {
      "kannst.",
      7, 58, 237, 40},
     {-1, K::Static,
-     "Wähle dann \"NEUES TRAINING\": Ein Ton erklingt, und gleichzeitig schiebt sich von rechts "
+     "Wähle dann \"NEUES TRAINING\": Ein Ton erklingt, und zugleich schiebt sich von rechts "
      "ein weißer Balken über das obere Notensystem und verdeckt die richtige Note. Klickst Du "
-     "die richtige Note auf der Tonleiter im unteren Notensystem an",
+     "sie im unteren Notensystem an",
      7, 99, 237, 26},
     {-1, K::Static,
      "oder spielst Du sie auf einem angeschlossenen MIDI-Instrument, erscheint diese Note "
@@ -51,15 +51,15 @@ inline constexpr ControlSpec Controls[] = {
      7, 236, 237, 26},
     {-1, K::Static,
      "Um das Programm vollständig zu entfernen, lösche einfach die Programmdatei "
-     "\"QVB-Vevivivodarav\" (oder entferne sein Paket, wenn es als Paket installiert wurde) und "
-     "die Datei \"dataGehoer.qvb\" (in den \"Papierkorb\").",
+     "\"QVB-Vevivivodarav\" (oder sein Paket) und die Datei \"dataGehoer.qvb\" (in den "
+     "\"Papierkorb\").",
      7, 265, 237, 25},
     {-1, K::Static,
      "Das Programm ist kostenlos und wurde für die Schülerinnen und Schüler einer Musikschule "
      "geschrieben.\n\nViel Spaß!",
      7, 295, 237, 33},
     {-1, K::Static,
-     "Kommentare und Anregungen sind willkommen. Schreib sie in die Issue-Liste des Projekts.",
+     "Kommentare und Anregungen sind willkommen. Schreib sie in den Issue-Tracker des Projekts.",
      7, 333, 151, 18},
     {1, K::DefPushButton, "OK", 174, 330, 50, 14},
 };
