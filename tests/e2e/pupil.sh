@@ -17,7 +17,12 @@ pupil_cleanup() {
   [ -n "$APP_PID" ] && kill -9 "$APP_PID" 2>/dev/null && wait "$APP_PID" 2>/dev/null
   APP_PID=""
   if [ -n "$PUPIL_PID" ]; then
-    exec 7>&- 2>/dev/null
+    exec 7>&- 2>/dev/null # the end of its commands: it signs off from JACK
+    local i
+    for i in $(seq 1 100); do
+      kill -0 "$PUPIL_PID" 2>/dev/null || break
+      sleep 0.05
+    done
     kill "$PUPIL_PID" 2>/dev/null
     wait "$PUPIL_PID" 2>/dev/null
   fi
@@ -26,11 +31,15 @@ pupil_cleanup() {
     # A killed server keeps its place in JACK's table of servers (eight
     # places for the whole machine); a server of the same name takes the place
     # over, and a clean stop gives it back.
+    JACK_KILLED=""
     start_jack_process
     wait_jack_answers 10 || true
     stop_jack
+    [ -z "$JACK_KILLED" ] || echo "warning: JACK server $JACK_NAME keeps a place in JACK's table" >&2
   fi
   rm -f /dev/shm/*_"${JACK_NAME}"_* 2>/dev/null
+  # E2E_KEEP=DIR keeps the logs of a run for a look afterwards.
+  [ -n "${E2E_KEEP:-}" ] && cp "$PUPIL_LOG" "$E2E_TMP/app.log" "$E2E_KEEP/" 2>/dev/null
   cleanup
 }
 trap pupil_cleanup EXIT
@@ -56,15 +65,21 @@ start_jack() {
   wait_jack_answers 10 || fail "the JACK server did not start ($(tail -3 "$E2E_TMP/jackd.log"))"
 }
 
+# A clean stop signs the server off from JACK's table of servers. A server
+# that takes too long (it waits for clients that died) is killed, and its
+# place in the table is taken back in pupil_cleanup.
 stop_jack() {
   [ -n "$JACK_PID" ] || return 0
   kill "$JACK_PID" 2>/dev/null
   local i
-  for i in $(seq 1 100); do
+  for i in $(seq 1 400); do
     kill -0 "$JACK_PID" 2>/dev/null || break
     sleep 0.05
   done
-  kill -9 "$JACK_PID" 2>/dev/null
+  if kill -0 "$JACK_PID" 2>/dev/null; then
+    kill -9 "$JACK_PID" 2>/dev/null
+    JACK_KILLED=1
+  fi
   wait "$JACK_PID" 2>/dev/null
   JACK_PID=""
 }
@@ -102,8 +117,8 @@ log_count() { grep -cE "$1" "$PUPIL_LOG" 2>/dev/null || true; }
 
 # wait_log REGEX COUNT [SECONDS]: until the log holds COUNT matching lines.
 wait_log() {
-  local regex=$1 count=$2 limit=${3:-30} i n
-  for i in $(seq 1 $((limit * 50))); do
+  local regex=$1 count=$2 limit=${3:-30} n deadline=$((SECONDS + ${3:-30}))
+  while [ "$SECONDS" -le "$deadline" ]; do
     n=$(log_count "$regex")
     [ "${n:-0}" -ge "$count" ] && return 0
     [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null &&
@@ -132,7 +147,7 @@ dlu_y() { echo $((($1 * 13 + 4) / 8)); }
 # click WINDOW X Y: a left click at pixel (X, Y) of the window's client area
 # (no window manager runs, so a window is its client area).
 click() {
-  xdotool mousemove --sync --window "$1" "$2" "$3" click 1
+  xdotool mousemove --window "$1" "$2" "$3" click 1
 }
 
 # click_dlu WINDOW X Y W H: a click in the middle of a control placed in dialog units.
