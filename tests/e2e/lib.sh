@@ -47,6 +47,13 @@ start_app() {
   APP_PID=$!
 }
 
+# start_app_in DIR BINARY [ARGS...]: the same, in another working directory.
+start_app_in() {
+  local dir=$1 bin; bin=$(realpath "$2"); shift 2
+  (cd "$dir" && exec "$bin" "$@") >"$E2E_TMP/app.log" 2>&1 &
+  APP_PID=$!
+}
+
 # wait_window REGEX [SECONDS]: sets WIN to a visible window whose title matches.
 wait_window() {
   local regex=$1 limit=${2:-30} i id
