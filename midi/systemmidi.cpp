@@ -3,24 +3,14 @@
 #include <cstdlib>
 
 #include "audioenvironment.h"
-#include "fluidsynthout.h"
 #ifdef QVB_HAVE_JACK
 #include "jackoutport.h"
 #endif
 #include "rtmidiinport.h"
 #include "rtmidioutport.h"
 
-SynthConfig SynthConfig::fromEnvironment() {
-    SynthConfig config;
-    if (const char* audio = std::getenv("QVB_SYNTH_AUDIO"))
-        config.audio = audio;
-    return config;
-}
-
-SystemMidi::SystemMidi() : SystemMidi(SynthConfig::fromEnvironment()) {}
-
-SystemMidi::SystemMidi(SynthConfig synth, std::string clientName)
-    : m_synth(std::move(synth)), m_client(std::move(clientName)) {
+SystemMidi::SystemMidi(SynthConfig synth, SynthOpener opener, std::string clientName)
+    : m_synth(std::move(synth)), m_openSynth(opener), m_client(std::move(clientName)) {
     prepareAudioLibraries();
 }
 
@@ -70,9 +60,19 @@ bool SystemMidi::inName(unsigned device, std::string& name) {
     return true;
 }
 
+void SystemMidi::prepareSynth() {
+    if (m_preparedSynth.valid())
+        return;
+    m_preparedSynth = std::async(std::launch::async,
+                                 [open = m_openSynth, config = m_synth] { return open(config); });
+}
+
 std::unique_ptr<MidiOutPort> SystemMidi::openOut(unsigned device) {
-    if (device == 0)
-        return FluidSynthOut::open(m_synth); // the SoundFont is read only now
+    if (device == 0) {
+        if (m_preparedSynth.valid())
+            return m_preparedSynth.get();
+        return m_openSynth(m_synth); // the SoundFont is read only now
+    }
     const auto& ports = outputs();
     if (device - 1 >= ports.size())
         return nullptr;

@@ -11,6 +11,10 @@ if(TARGET QVB-Vevivivodarav)
   install(TARGETS QVB-Vevivivodarav
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     COMPONENT qvb_runtime)
+  # The built-in synthesizer's module, which the program finds in ../lib/qvb-zaradariveda.
+  install(TARGETS qvbsynth
+    LIBRARY DESTINATION lib/qvb-zaradariveda
+    COMPONENT qvb_runtime)
   # The launcher that the menu entry starts: it changes into the user's own
   # data folder first, because the best list is written to the working directory.
   install(PROGRAMS ${QVB_PACKAGING_DIR}/qvb-zaradariveda
