@@ -14,6 +14,8 @@ PACKAGES=(
   librtmidi-dev libjack-jackd2-dev libasound2-dev
   # tests: a JACK server of their own, a real X server, screenshots, clicks
   jackd2 xvfb xauth x11-utils imagemagick xdotool
+  # end-to-end tests: a working directory made unwritable (chattr)
+  e2fsprogs
   # benchmarks
   libbenchmark-dev
   # sanitizer and fuzzing builds
