@@ -4,7 +4,8 @@
 # server is killed and the second note, which the pupil heard before, is
 # answered with the mouse. The round goes on: only with that second point
 # does it earn a place (2 points, place 10), so the congratulation shows that
-# the click was judged. The program ends normally and saves the list.
+# the click was judged. The settings dialog still opens and switches back to
+# the built-in synthesizer, and the program ends normally and saves the list.
 set -u
 BIN=${1:?usage: tst_jackkilled.sh PROGRAM JACKPUPIL MSGREF}
 PUPIL_BIN=${2:?}
@@ -41,6 +42,10 @@ press "$box" Return
 wait_window '^Bestenliste$' 30
 press "$WIN" Escape
 wait_gone '^Bestenliste$'
+
+# Back to the built-in synthesizer: the settings dialog opens without the
+# server, and closing the dead JACK ports on OK does not hang.
+choose_ports "$main" 0 0
 
 press "$main" Escape
 wait_exit 30
