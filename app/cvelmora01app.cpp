@@ -25,10 +25,10 @@ int CVelmora01App::run(int argc, char** argv) {
     // A kill, Ctrl+C or the end of the session end the window the normal
     // way, so the best list is saved.
     SignalBridge bridge;
-    QObject::connect(&bridge, &SignalBridge::terminationRequested, &dialog, &QDialog::reject);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &dialog, [&dialog] {
-        dialog.reject();
-    });
+    QObject::connect(&bridge, &SignalBridge::terminationRequested, &dialog,
+                     &CVelmora01Dlg::requestEnd);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &dialog,
+                     [&dialog] { dialog.requestEnd(); });
 
     dialog.run();
     return 0;

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -58,7 +59,21 @@ int CVelmora01Dlg::run() {
         done(Rejected);
         return Rejected;
     }
-    return exec();
+    const int result = exec();
+    // Left by requestEnd, the modal loop returns without the dialog ending:
+    // the teardown still runs, once.
+    if (!m_tornDown)
+        done(Rejected);
+    return result;
+}
+
+void CVelmora01Dlg::requestEnd() {
+    // Rejecting the window alone would wait behind any dialog open over it
+    // (the help page at the first start, a round's message, the award), and
+    // the teardown would save the list before that dialog's outcome. Leaving
+    // every event loop lets the code behind each open dialog finish as if it
+    // were cancelled; no loop starts after this, and run() tears down.
+    QCoreApplication::exit(0);
 }
 
 void CVelmora01Dlg::initDialog() {

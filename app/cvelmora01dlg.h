@@ -31,6 +31,10 @@ public:
 
     // Start-up, then the modal loop; the teardown runs however the window ends.
     int run();
+    // Ends the program from outside (a signal, the end of the session), also
+    // while a dialog or message box is open over the window: every open one
+    // is left as if cancelled, then the teardown saves the best list.
+    void requestEnd();
     // The start-up alone (run() does it first); tests show the window themselves.
     void initDialog();
     void setMessageFn(MessageFn fn) { m_messageFn = std::move(fn); }
