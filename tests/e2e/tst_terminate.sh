@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# A kill (SIGTERM) or the end of the session while a dialog is open over the
+# trainer window: the program still ends at once and the best list is saved,
+# with what the open dialog was about. Twice: during the help page of a
+# first start, and during the congratulation for a new entry, which must not
+# be lost.
+set -u
+BIN=${1:?usage: tst_terminate.sh PROGRAM JACKPUPIL MSGREF}
+PUPIL_BIN=${2:?}
+MSGREF_BIN=${3:?}
+HERE=$(dirname "$0")
+. "$HERE/lib.sh"
+. "$HERE/pupil.sh"
+
+# end_by_signal: SIGTERM, then the program must be gone within ten seconds.
+end_by_signal() {
+  kill -TERM "$APP_PID"
+  local i
+  for i in $(seq 1 100); do
+    kill -0 "$APP_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$APP_PID" 2>/dev/null &&
+    fail "$1: still running 10 s after SIGTERM (windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
+  wait_exit 5
+  [ "$RC" = 0 ] || fail "$1: exit status $RC"
+}
+
+start_x
+
+# 1. The help page of a first start.
+start_app "$BIN"
+wait_window '^QVB-Zaradariveda - Infos$' 30
+end_by_signal "help page"
+write_best_list "$E2E_TMP/defaults.qvb" 'Name...'
+cmp -s "$E2E_TMP/defaults.qvb" "$E2E_TMP/dataGehoer.qvb" || fail "help page: the default list was not saved"
+
+# 2. The congratulation for two points, answered at the keyboard.
+start_jack
+start_pupil "$PUPIL_BIN"
+write_best_list "$E2E_TMP/dataGehoer.qvb" FRIDA
+start_app "$BIN"
+wait_window '^QVB-Zaradariveda 1\.1 - Es trainiert FRIDA$' 30; main=$WIN
+choose_ports "$main" 1 0
+pupil echo 2
+click_new_training "$main"
+wait_window '^Gratulation !$' 60
+end_by_signal "congratulation"
+sed -n '1p;20,21p' "$E2E_TMP/dataGehoer.qvb" | tr -d '\r' | tr '\n' '|' | grep -qx 'FRIDA|FRIDA|  2|' ||
+  fail "congratulation: the new entry was lost: $(sed -n '1p;18,21p' "$E2E_TMP/dataGehoer.qvb" | tr '\r\n' '|_')"
+echo "ended by a signal with a dialog open: passed"
