@@ -7,6 +7,7 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build --parallel "$(nproc)"
+./scripts/clean-stale-jack.sh
 ctest --test-dir build --output-on-failure --timeout 600
 
 # Any report of a sanitizer fails the test it comes from.
