@@ -74,6 +74,7 @@ echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 # pupil's computer without MIDI devices.
 start_app "$BIN"
 wait_window '^QVB-Zaradariveda 1\.1 - Es trainiert BENCH$' 30; main=$WIN
+wait_painted "$main"
 click_new_training "$main"
 sleep 3 # a few seconds into the round
 memory "resident memory 3 s into a round, built-in synthesizer with $(readlink -f /usr/share/sounds/sf2/default-GM.sf2)"

@@ -31,7 +31,13 @@ start_x() {
       export DISPLAY=":$n"
       local i
       for i in $(seq 1 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
+        # The display must be served by this test's own server: another test
+        # that picked the same number at the same moment holds the lock then.
+        if xdpyinfo >/dev/null 2>&1; then
+          [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$XVFB_PID" ] && return 0
+          break
+        fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.1
       done
       kill "$XVFB_PID" 2>/dev/null

@@ -14,6 +14,8 @@ export JACK_DEFAULT_SERVER="$JACK_NAME"
 # A second cleanup in front of lib.sh's: the program first (so it never meets
 # a vanished server while the test tears down), then the pupil, then JACK.
 pupil_cleanup() {
+  # E2E_KEEP=DIR keeps a picture of the screen as it was at the end.
+  [ -n "${E2E_KEEP:-}" ] && [ -n "${DISPLAY:-}" ] && import -window root "$E2E_KEEP/screen.png" 2>/dev/null
   [ -n "$APP_PID" ] && kill -9 "$APP_PID" 2>/dev/null && wait "$APP_PID" 2>/dev/null
   APP_PID=""
   if [ -n "$PUPIL_PID" ]; then
@@ -182,12 +184,27 @@ note_cell() {
 # y 229..391).
 click_cell() { click "$1" $((11 + 36 + 30 * $2 + 15)) $((11 + 310)); }
 
+# wait_painted WINDOW: until two pictures of the window in a row are the same.
+wait_painted() {
+  local previous="" now i
+  for i in $(seq 1 50); do
+    now=$(import -window "$1" rgb:- 2>/dev/null | md5sum)
+    [ "$now" = "$previous" ] && return 0
+    previous=$now
+    sleep 0.1
+  done
+  fail "window $1 never stopped changing"
+}
+
 # choose_ports WINDOW OUT_ROW IN_ROW: in the MIDI settings dialog, the output
 # and the input device of those rows, then OK.
 choose_ports() {
+  wait_painted "$1"
   click_midi_config "$1"
   wait_window '^MIDI-Einstellungen$' 30
   local dlg=$WIN
+  # Clicks on a window that has only just appeared can go astray.
+  wait_painted "$dlg"
   # A radio button takes clicks on its circle and its text only: near the row's left end.
   click "$dlg" 228 $((45 + 20 * $2))
   click "$dlg" 428 $((45 + 20 * $3))

@@ -23,6 +23,7 @@ start_app "$BIN"
 wait_window '^QVB-Zaradariveda 1\.1 - Es trainiert ANNA$' 30; main=$WIN
 
 # The list as it stands, for comparison with the award later.
+wait_painted "$main"
 click_best_list "$main"
 wait_window '^Bestenliste$' 30
 shoot_best_list "$WIN" before

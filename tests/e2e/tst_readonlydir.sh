@@ -29,6 +29,7 @@ listing_before=$(listing)
 start_x
 start_app_in "$DIR" "$BIN"
 wait_window '^QVB-Zaradariveda 1\.1 - Es trainiert EMIL$' 30; main=$WIN
+wait_painted "$main"
 click_new_training "$main"
 click_dlu "$main" 635 36 61 19 # "Training abbrechen"
 press "$main" Escape
