@@ -57,25 +57,25 @@ void fitTextToBox(QLabel* label) {
     label->setFont(font);
 }
 
-QWidget* makeControl(const ControlSpec& spec, QWidget* dialog, QButtonGroup*& group) {
-    const QString text = QString::fromUtf8(spec.text ? spec.text : "");
-    const QRect r = dlu::rect(spec.x, spec.y, spec.w, spec.h);
-    switch (spec.kind) {
+QWidget* makeControl(const ControlSpec& item, QWidget* dialog, QButtonGroup*& group) {
+    const QString text = QString::fromUtf8(item.text ? item.text : "");
+    const QRect r = dlu::rect(item.x, item.y, item.w, item.h);
+    switch (item.kind) {
     case ControlSpec::PushButton:
     case ControlSpec::DefPushButton: {
         auto* b = new QPushButton(dialog);
         b->setGeometry(r);
-        b->setText((spec.style & ControlSpec::MultiLine)
+        b->setText((item.style & ControlSpec::MultiLine)
                        ? wrapAtBlanks(text, QFontMetrics(b->font()), r.width() - 6)
                        : text);
         b->setAutoDefault(false);
-        b->setDefault(spec.kind == ControlSpec::DefPushButton);
+        b->setDefault(item.kind == ControlSpec::DefPushButton);
         return b;
     }
     case ControlSpec::CheckBox:
     case ControlSpec::CheckBoxLeftText: {
         auto* c = new QCheckBox(text, dialog);
-        if (spec.kind == ControlSpec::CheckBoxLeftText)
+        if (item.kind == ControlSpec::CheckBoxLeftText)
             c->setLayoutDirection(Qt::RightToLeft);
         c->setGeometry(r);
         return c;
@@ -83,11 +83,11 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* dialog, QButtonGroup*& gr
     case ControlSpec::RadioButton: {
         auto* rb = new QRadioButton(text, dialog);
         rb->setGeometry(r);
-        if (!group || (spec.style & ControlSpec::GroupStart)) {
+        if (!group || (item.style & ControlSpec::GroupStart)) {
             group = new QButtonGroup(dialog);
             group->setExclusive(true);
         }
-        group->addButton(rb, spec.id);
+        group->addButton(rb, item.id);
         return rb;
     }
     case ControlSpec::GroupBox: {
@@ -101,9 +101,9 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* dialog, QButtonGroup*& gr
         auto* l = new QLabel(text, dialog);
         l->setGeometry(r);
         l->setWordWrap(true);
-        l->setAlignment(spec.kind == ControlSpec::StaticCentered ? Qt::AlignHCenter | Qt::AlignTop
+        l->setAlignment(item.kind == ControlSpec::StaticCentered ? Qt::AlignHCenter | Qt::AlignTop
                                                                  : Qt::AlignLeft | Qt::AlignTop);
-        if (spec.kind == ControlSpec::StaticBorder) {
+        if (item.kind == ControlSpec::StaticBorder) {
             l->setFrameShape(QFrame::Box);
             l->setLineWidth(1);
             l->setWordWrap(false);
@@ -154,17 +154,17 @@ QFont dialogFont() {
 void buildControls(QWidget* dialog, std::span<const ControlSpec> controls) {
     dialog->setFont(dialogFont());
     QButtonGroup* group = nullptr;
-    for (const ControlSpec& spec : controls) {
-        QWidget* w = makeControl(spec, dialog, group);
+    for (const ControlSpec& item : controls) {
+        QWidget* w = makeControl(item, dialog, group);
         if (!w)
             continue;
-        if (spec.id >= 0) {
-            w->setObjectName(objectNameFor(spec.id));
-            w->setProperty(IdProperty, spec.id);
+        if (item.id >= 0) {
+            w->setObjectName(objectNameFor(item.id));
+            w->setProperty(IdProperty, item.id);
         }
-        if (spec.style & ControlSpec::Hidden)
+        if (item.style & ControlSpec::Hidden)
             w->hide();
-        if (spec.style & ControlSpec::Disabled)
+        if (item.style & ControlSpec::Disabled)
             w->setEnabled(false);
     }
 }
