@@ -27,6 +27,8 @@ BIN="$E2E_TMP/slowapp"
 # window the normal way, and saves), SIGKILL DELAY_MS later; sets RESULT.
 run_once() {
   cp "$E2E_TMP/old.qvb" "$FILE"
+  kill -0 "$XVFB_PID" 2>/dev/null && xdpyinfo >/dev/null 2>&1 ||
+    fail "the test's X server $DISPLAY went away (pid $XVFB_PID), not the program's doing"
   start_app "$BIN"
   wait_window '^QVB-Zaradariveda 1\.1 - Es trainiert GRETA$' 30
   kill -TERM "$APP_PID"
