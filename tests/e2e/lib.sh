@@ -26,7 +26,10 @@ start_x() {
   local n
   for n in $(seq 120 199); do
     if [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -br >/dev/null 2>&1 &
+      # -noreset: an X server resets itself when its last client goes, and
+      # refuses new clients for that moment; a test that ends the program
+      # and starts it again at once would meet that moment now and then.
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -br -noreset >/dev/null 2>&1 &
       XVFB_PID=$!
       export DISPLAY=":$n"
       local i
