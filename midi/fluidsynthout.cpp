@@ -1,5 +1,10 @@
 #include "fluidsynthout.h"
 
+#include <cstdio>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "shortmessage.h"
 #include "soundfontsearch.h"
 
@@ -7,9 +12,26 @@ namespace {
 // One note at a time, a preview or a reference note over it: far below
 // FluidSynth's 256 voices, which cost time to set up at every start.
 constexpr int Polyphony = 64;
+// Far more than anyone can play while a SoundFont is read (a few hundredths
+// of a second); a flood beyond it is dropped rather than kept.
+constexpr std::size_t MaxWaiting = 4096;
+
+// Something to read at once: the configured SoundFont, else the first
+// under the search folder that looks like one.
+bool anySoundFontAt(const SynthConfig& config) {
+    if (looksLikeSoundFont(config.soundFont))
+        return true;
+    for (const std::string& path : soundFontsUnder(config.soundFontRoot)) {
+        if (looksLikeSoundFont(path))
+            return true;
+    }
+    return false;
+}
 } // namespace
 
 FluidSynthOut::~FluidSynthOut() {
+    if (m_loader.joinable())
+        m_loader.join(); // FluidSynth must not lose its synth in the middle of a read
     m_audio.reset();
     if (m_synth)
         delete_fluid_synth(m_synth);
@@ -17,7 +39,7 @@ FluidSynthOut::~FluidSynthOut() {
         delete_fluid_settings(m_settings);
 }
 
-std::unique_ptr<FluidSynthOut> FluidSynthOut::create(const SynthConfig& config) {
+std::unique_ptr<FluidSynthOut> FluidSynthOut::create() {
     std::unique_ptr<FluidSynthOut> out(new FluidSynthOut);
     out->m_settings = new_fluid_settings();
     if (!out->m_settings)
@@ -34,23 +56,59 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::create(const SynthConfig& config) 
     fluid_settings_setint(s, "synth.chorus.active", 0);
     fluid_settings_setint(s, "synth.lock-memory", 0);
     out->m_synth = new_fluid_synth(s);
-    if (!out->m_synth || !out->loadSoundFont(config))
+    if (!out->m_synth)
         return nullptr;
     return out;
 }
 
 std::unique_ptr<FluidSynthOut> FluidSynthOut::open(const SynthConfig& config) {
-    auto out = create(config);
+    if (!anySoundFontAt(config))
+        return nullptr;
+    auto out = create();
     if (!out)
         return nullptr;
     out->m_audio = SynthAudio::start(out->m_settings, out->m_synth, config.audio);
     if (!out->m_audio)
         return nullptr;
+    out->loadInBackground(config);
     return out;
 }
 
 std::unique_ptr<FluidSynthOut> FluidSynthOut::openOffline(const SynthConfig& config) {
-    return create(config);
+    auto out = create();
+    if (!out || !out->loadSoundFont(config))
+        return nullptr;
+    return out;
+}
+
+void FluidSynthOut::loadInBackground(const SynthConfig& config) {
+    m_loading = true;
+    m_loader = std::thread([this, config] {
+        const bool loaded = loadSoundFont(config);
+        if (!loaded)
+            std::fputs("QVB-Zaradariveda: no SoundFont could be read; the built-in synthesizer "
+                       "stays silent.\n",
+                       stderr);
+#ifdef __GLIBC__
+        // Reading a SoundFont leaves much freed scratch memory behind.
+        malloc_trim(0);
+#endif
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (loaded) {
+            for (uint32_t message : m_waiting)
+                apply(message);
+        }
+        m_waiting.clear();
+        m_waiting.shrink_to_fit();
+        m_loading = false;
+        m_loaded.notify_all();
+    });
+}
+
+std::string FluidSynthOut::soundFont() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_loaded.wait(lock, [this] { return !m_loading; });
+    return m_soundFont;
 }
 
 bool FluidSynthOut::tryLoad(const std::string& path) {
@@ -74,6 +132,18 @@ bool FluidSynthOut::loadSoundFont(const SynthConfig& config) {
 }
 
 void FluidSynthOut::sendShort(uint32_t message) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_loading) {
+            if (m_waiting.size() < MaxWaiting)
+                m_waiting.push_back(message);
+            return;
+        }
+    }
+    apply(message);
+}
+
+void FluidSynthOut::apply(uint32_t message) {
     uint8_t bytes[3];
     unpackShortMessage(message, bytes);
     const uint8_t status = bytes[0];

@@ -1,7 +1,11 @@
 #pragma once
 #include <fluidsynth.h>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "midiplatform.h"
 #include "synthaudio.h"
@@ -10,13 +14,17 @@
 // The built-in General MIDI synthesizer as an output device: FluidSynth with
 // a SoundFont, played by an audio driver (or, for checking what messages
 // sound like, rendered on request without any audio device).
+//
+// With an audio driver the SoundFont is read on a thread of its own once the
+// audio runs, so that opening costs only the driver's start; messages sent in
+// the meantime wait in order and are played as soon as the instruments are in.
 class FluidSynthOut final : public MidiOutPort {
 public:
-    // nullptr when no SoundFont loads or no audio driver starts.
+    // nullptr when nothing looks like a SoundFont or no audio driver starts.
     static std::unique_ptr<FluidSynthOut> open(const SynthConfig& config);
     // Without an audio driver; render() makes the sound. nullptr when no SoundFont loads.
     static std::unique_ptr<FluidSynthOut> openOffline(const SynthConfig& config);
-    ~FluidSynthOut() override; // driver, synth, settings, in that order
+    ~FluidSynthOut() override; // the SoundFont's reading, driver, synth, settings, in that order
 
     FluidSynthOut(const FluidSynthOut&) = delete;
     FluidSynthOut& operator=(const FluidSynthOut&) = delete;
@@ -28,18 +36,28 @@ public:
 
     double sampleRate() const;
     double bufferLatencyMs() const { return SynthAudio::bufferLatencyMs(m_settings); }
-    const std::string& soundFont() const { return m_soundFont; }
+    // Waits until the SoundFont is read; empty when none could be.
+    std::string soundFont();
     // The audio driver playing the synthesizer; empty offline.
     std::string driverName() const { return m_audio ? m_audio->driverName() : std::string(); }
 
 private:
     FluidSynthOut() = default;
-    static std::unique_ptr<FluidSynthOut> create(const SynthConfig& config);
+    static std::unique_ptr<FluidSynthOut> create();
     bool loadSoundFont(const SynthConfig& config);
     bool tryLoad(const std::string& path);
+    void loadInBackground(const SynthConfig& config);
+    void apply(uint32_t message);
 
     fluid_settings_t* m_settings = nullptr;
     fluid_synth_t* m_synth = nullptr;
     std::unique_ptr<SynthAudio> m_audio;
     std::string m_soundFont;
+
+    // While m_loading, sendShort keeps the messages in m_waiting.
+    std::mutex m_mutex;
+    std::condition_variable m_loaded;
+    bool m_loading = false;
+    std::vector<uint32_t> m_waiting;
+    std::thread m_loader;
 };

@@ -30,6 +30,43 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
+
+// Fills `root` as the layout names it and returns the configuration that
+// looks there: the default SoundFont is root/default.sf2.
+SynthConfig soundFontLayout(const QString& root, const QString& layout) {
+    const QString real = QString::fromStdString(DefaultSounds.soundFont);
+    SynthConfig config;
+    config.soundFont = (root + "/default.sf2").toStdString();
+    config.soundFontRoot = root.toStdString();
+    if (layout == "default") {
+        QFile::link(real, root + "/default.sf2");
+    } else if (layout == "junk") {
+        writeFile(root + "/default.sf2", QByteArray("RIFF\x10\x00\x00\x00sfbkLIST", 16));
+        writeFile(root + "/other.sf3", QByteArray(4096, 'x'));
+    } else if (layout == "fifo") {
+        ::mkfifo((root + "/default.sf2").toLocal8Bit().constData(), 0600);
+        ::mkfifo((root + "/pipe.sf2").toLocal8Bit().constData(), 0600);
+    } else if (layout == "fallback") {
+        writeFile(root + "/default.sf2", QByteArray("not a SoundFont"));
+        QDir(root).mkpath("deep/er");
+        writeFile(root + "/deep/readme.txt", QByteArray("text"));
+        QFile::link(real, root + "/deep/er/Good.SF2");
+    } else if (layout == "folder") {
+        QDir(root).mkpath("default.sf2");
+        QDir(root).mkpath("sounds");
+        QFile::link(real, root + "/sounds/gm.sf2");
+    }
+    return config;
+}
+
+// The left channel of a 16-bit stereo WAV as the file driver writes it.
+std::vector<float> wavLeft(const QByteArray& bytes) {
+    std::vector<float> left;
+    const auto* samples = reinterpret_cast<const int16_t*>(bytes.constData() + 44);
+    for (qsizetype i = 0; i + 1 < (bytes.size() - 44) / 2; i += 2)
+        left.push_back(samples[i] / 32768.0f);
+    return left;
+}
 } // namespace
 
 class TestSynth : public QObject {
@@ -42,6 +79,8 @@ private slots:
     void bufferLatencyIsAtMostTwelveMs();
     void soundFontSearch_data();
     void soundFontSearch();
+    void openWithAudioReadsTheSoundFontAfterwards_data();
+    void openWithAudioReadsTheSoundFontAfterwards();
     void soundFontsUnderAFolder();
     void fileAudioWritesAWavAtThePaceOfRealTime();
     void unknownAudioDriverOpensNothing();
@@ -131,33 +170,44 @@ void TestSynth::soundFontSearch() {
     QFETCH(QString, chosen);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString real = QString::fromStdString(DefaultSounds.soundFont);
-    const QString root = dir.path();
-    SynthConfig config;
-    config.soundFont = (root + "/default.sf2").toStdString();
-    config.soundFontRoot = root.toStdString();
-    if (layout == "default") {
-        QVERIFY(QFile::link(real, root + "/default.sf2"));
-    } else if (layout == "junk") {
-        writeFile(root + "/default.sf2", QByteArray("RIFF\x10\x00\x00\x00sfbkLIST", 16));
-        writeFile(root + "/other.sf3", QByteArray(4096, 'x'));
-    } else if (layout == "fifo") {
-        QVERIFY(::mkfifo((root + "/default.sf2").toLocal8Bit().constData(), 0600) == 0);
-        QVERIFY(::mkfifo((root + "/pipe.sf2").toLocal8Bit().constData(), 0600) == 0);
-    } else if (layout == "fallback") {
-        writeFile(root + "/default.sf2", QByteArray("not a SoundFont"));
-        QVERIFY(QDir(root).mkpath("deep/er"));
-        writeFile(root + "/deep/readme.txt", QByteArray("text"));
-        QVERIFY(QFile::link(real, root + "/deep/er/Good.SF2"));
-    } else if (layout == "folder") {
-        QVERIFY(QDir(root).mkpath("default.sf2"));
-        QVERIFY(QDir(root).mkpath("sounds"));
-        QVERIFY(QFile::link(real, root + "/sounds/gm.sf2"));
-    }
+    const SynthConfig config = soundFontLayout(dir.path(), layout);
     auto synth = FluidSynthOut::openOffline(config);
     QCOMPARE(bool(synth), opens);
     if (synth)
-        QCOMPARE(QString::fromStdString(synth->soundFont()), root + "/" + chosen);
+        QCOMPARE(QString::fromStdString(synth->soundFont()), dir.path() + "/" + chosen);
+}
+
+void TestSynth::openWithAudioReadsTheSoundFontAfterwards_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("chosen"); // empty: none could be read
+    QTest::newRow("the default") << "default" << true << "default.sf2";
+    QTest::newRow("empty folder") << "empty" << false << "";
+    // The head says SoundFont, the body is junk: it opens, and stays silent.
+    QTest::newRow("not a SoundFont") << "junk" << true << "";
+    QTest::newRow("a pipe named like one") << "fifo" << false << "";
+    QTest::newRow("default broken, a good one further down")
+        << "fallback" << true << "deep/er/Good.SF2";
+    QTest::newRow("default is a folder") << "folder" << true << "sounds/gm.sf2";
+}
+
+void TestSynth::openWithAudioReadsTheSoundFontAfterwards() {
+    QFETCH(QString, layout);
+    QFETCH(bool, opens);
+    QFETCH(QString, chosen);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkpath("fonts"));
+    SynthConfig config = soundFontLayout(dir.path() + "/fonts", layout);
+    config.audio = "file:" + (dir.path() + "/out.wav").toStdString();
+    auto synth = FluidSynthOut::open(config);
+    QCOMPARE(bool(synth), opens);
+    if (!synth)
+        return;
+    // Sent while the SoundFont is still being read: kept, never lost.
+    synth->sendShort(packShortMessage(0x90, 60, 100));
+    const QString expected = chosen.isEmpty() ? QString() : dir.path() + "/fonts/" + chosen;
+    QCOMPARE(QString::fromStdString(synth->soundFont()), expected);
 }
 
 void TestSynth::soundFontsUnderAFolder() {
@@ -185,8 +235,10 @@ void TestSynth::fileAudioWritesAWavAtThePaceOfRealTime() {
         auto synth = FluidSynthOut::open(config);
         QVERIFY(synth);
         QCOMPARE(synth->driverName(), config.audio);
+        // At once, most likely before the SoundFont is in: they wait, in order.
+        synth->sendShort(packShortMessage(0xC0, 40, 0)); // a violin holds its tone
         synth->sendShort(packShortMessage(0x90, 69, 127));
-        QTest::qWait(400);
+        QTest::qWait(600);
     }
     const double elapsedSeconds = clock.elapsed() / 1000.0;
     QFile file(wav);
@@ -200,11 +252,17 @@ void TestSynth::fileAudioWritesAWavAtThePaceOfRealTime() {
     QVERIFY2(seconds <= elapsedSeconds + 0.02,
              qPrintable(QString("%1 s of sound in %2 s").arg(seconds).arg(elapsedSeconds)));
     QVERIFY(seconds >= 0.1);
-    const auto* samples = reinterpret_cast<const int16_t*>(bytes.constData() + 44);
+    const std::vector<float> left = wavLeft(bytes);
     int loud = 0;
-    for (qsizetype i = 0; i < (bytes.size() - 44) / 2; ++i)
-        loud += std::abs(samples[i]) > 300;
+    for (float sample : left)
+        loud += std::abs(sample) > 0.01f;
     QVERIFY(loud > 1000);
+    // The violin's a' from 0.25 s on, whenever the SoundFont came in before.
+    const auto from = left.begin() + long(0.25 * 48000);
+    QVERIFY(left.end() - from > long(0.2 * 48000));
+    const std::vector<float> steady(from, from + long(0.2 * 48000));
+    const double measured = fundamentalHz(steady, 48000);
+    QVERIFY2(std::abs(measured - 440.0) <= 4.4, qPrintable(QString("%1 Hz").arg(measured)));
 }
 
 void TestSynth::unknownAudioDriverOpensNothing() {
