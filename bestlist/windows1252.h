@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Names are kept as Windows-1252 bytes in the list and its file; these turn
-// them into text for the dialogs and back, with Qt's codec.
+// them into text for the dialogs and back.
 QString fromWindows1252(std::string_view bytes);
 std::string toWindows1252(const QString& text); // characters it cannot hold become '?'
 
