@@ -20,8 +20,15 @@ int ViewPictures::load() {
     int loaded = 0;
     for (size_t i = 0; i < Ids.size(); ++i) {
         QImage image(QStringLiteral(":/pictures/pic%1.png").arg(Ids[i]));
-        // The view combines pixels bitwise on 32-bit RGB, as the images it draws into.
-        m_images[i] = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+        // The view combines pixels bitwise on 32-bit RGB, as the images it draws
+        // into. The staves come with a palette of two colours and are only ever
+        // copied whole: they keep one byte a pixel, a quarter of the memory.
+        if (image.isNull())
+            m_images[i] = QImage();
+        else if (image.format() == QImage::Format_Indexed8)
+            m_images[i] = image;
+        else
+            m_images[i] = image.convertToFormat(QImage::Format_RGB32);
         loaded += m_images[i].isNull() ? 0 : 1;
     }
     return loaded;

@@ -19,6 +19,26 @@ bool save(const QImage& image, const QDir& dir, const QString& name) {
     }
     return true;
 }
+
+// A picture of two colours goes into the file with a palette: the program
+// keeps it at one byte a pixel instead of four.
+bool saveTwoColour(const QImage& image, const QDir& dir, const QString& name) {
+    QList<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (!colours.contains(pixel))
+                colours.append(pixel);
+        }
+    }
+    if (colours.size() > 2) {
+        std::fprintf(stderr, "qvb-artwork: %s has %d colours, not two\n", qPrintable(name),
+                     int(colours.size()));
+        return false;
+    }
+    return save(image.convertToFormat(QImage::Format_Indexed8, colours, Qt::ThresholdDither), dir,
+                name);
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -39,10 +59,10 @@ int main(int argc, char** argv) {
     constexpr QRgb SignGreen = 0xff00ff00;
     constexpr QRgb SignRed = 0xffff0000;
 
-    bool ok = save(StaffArt::upperStaff(glyphs), dir, "pic147.png");
+    bool ok = saveTwoColour(StaffArt::upperStaff(glyphs), dir, "pic147.png");
     ok = save(LogoArt::logo(glyphs), dir, "pic143.png") && ok;
-    ok = save(StaffArt::scale(glyphs, false), dir, "pic174.png") && ok;
-    ok = save(StaffArt::scale(glyphs, true), dir, "pic171.png") && ok;
+    ok = saveTwoColour(StaffArt::scale(glyphs, false), dir, "pic174.png") && ok;
+    ok = saveTwoColour(StaffArt::scale(glyphs, true), dir, "pic171.png") && ok;
     ok = save(NoteArt::headPicture(glyphs, White), dir, "pic176.png") && ok;
     ok = save(NoteArt::headPicture(glyphs, HeadGreen), dir, "pic177.png") && ok;
     ok = save(NoteArt::headPicture(glyphs, HeadRed), dir, "pic178.png") && ok;
