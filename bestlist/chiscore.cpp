@@ -14,6 +14,19 @@ CHiscore::CHiscore(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(template103::Caption));
+}
+
+void CHiscore::setVisible(bool visible) {
+    // The eighty fields are made at the first opening, not while the program starts.
+    if (visible)
+        buildControlsOnce();
+    QDialog::setVisible(visible);
+}
+
+void CHiscore::buildControlsOnce() {
+    if (m_built)
+        return;
+    m_built = true;
     buildControls(this, template103::Controls);
     setTemplateSize(this, template103::Width, template103::Height);
     for (QGroupBox* box : findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly))

@@ -37,12 +37,17 @@ public:
     // Arial, extra light, a line of 12 pixels.
     static QFont highlightFont();
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void buildControlsOnce();
     void initialise();
     void showEntry(int column, int index);
     QLabel* nameLabel(int column, int index) const;
     QLabel* pointsLabel(int column, int index) const;
+
+    bool m_built = false;
 };

@@ -15,6 +15,19 @@ CPlayerName::CPlayerName(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(template104::Caption));
+}
+
+void CPlayerName::setVisible(bool visible) {
+    // The field and the logo are made at the first opening, not while the program starts.
+    if (visible)
+        buildControlsOnce();
+    QDialog::setVisible(visible);
+}
+
+void CPlayerName::buildControlsOnce() {
+    if (m_built)
+        return;
+    m_built = true;
     buildControls(this, template104::Controls);
     setTemplateSize(this, template104::Width, template104::Height);
 
@@ -62,6 +75,7 @@ void CPlayerName::showEvent(QShowEvent* event) {
 }
 
 void CPlayerName::accept() {
+    buildControlsOnce();
     const QString text = m_nameEdit->text();
     if (text.isEmpty()) {
         // An empty name cannot be stored in the best-list file: ask again.

@@ -15,6 +15,8 @@ public:
 
     QString m_playerName; // the program's player name, empty until the list is read
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -22,8 +24,10 @@ public slots:
     void accept() override;
 
 private:
+    void buildControlsOnce();
     void showLogo();
 
     QLineEdit* m_nameEdit = nullptr;
     NameValidator* m_validator = nullptr;
+    bool m_built = false;
 };

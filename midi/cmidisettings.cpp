@@ -54,15 +54,21 @@ CMidiSettings::CMidiSettings(QWidget* parent)
       m_outGroup(new QButtonGroup(this)), m_inGroup(new QButtonGroup(this)),
       m_message(showMessageBox) {
     setWindowTitle(QString::fromUtf8(template166::Caption));
+    // Each column is a radio group of its own: one device checked per column.
+    m_outGroup->setExclusive(true);
+    m_inGroup->setExclusive(true);
+}
+
+void CMidiSettings::buildControlsOnce() {
+    // Made at the first opening, not while the program starts.
+    if (m_built)
+        return;
+    m_built = true;
     buildControls(this, template166::Controls);
     setTemplateSize(this, template166::Width, template166::Height);
     for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
         if (label->wordWrap())
             narrowUntilItFits(label);
-
-    // Each column is a radio group of its own: one device checked per column.
-    m_outGroup->setExclusive(true);
-    m_inGroup->setExclusive(true);
 
     if (auto* ok = controlAs<QPushButton>(this, template166::IdOk))
         connect(ok, &QPushButton::clicked, this, &CMidiSettings::accept);
@@ -75,8 +81,10 @@ CMidiSettings::~CMidiSettings() = default;
 void CMidiSettings::setVisible(bool visible) {
     // The device lists are read afresh each time the dialog opens, so a
     // keyboard plugged in meanwhile shows up; closing in any way drops them.
-    if (visible && !isVisible())
+    if (visible && !isVisible()) {
+        buildControlsOnce();
         fillColumns();
+    }
     QDialog::setVisible(visible);
     if (!visible)
         destroyButtons();

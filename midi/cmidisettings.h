@@ -40,6 +40,7 @@ public slots:
     void accept() override;
 
 private:
+    void buildControlsOnce();
     void fillColumns();
     void fillOutputs();
     void fillInputs();
@@ -55,6 +56,7 @@ private:
     int32_t m_selOut = -1;
     int32_t m_selIn = -1;
     uint32_t m_outCount = 0;
+    bool m_built = false;
     uint32_t m_inCount = 0;
 
     QButtonGroup* m_outGroup;

@@ -60,6 +60,22 @@ private slots:
         QTest::newRow("Löschen 2") << 1085 << QRect(106, 198, 80, 10);
         QTest::newRow("Löschen 4") << 1087 << QRect(275, 198, 80, 10);
     }
+    void controlsAreMadeAtTheFirstOpening() {
+        // Nothing of the two dialogs is built while the program starts.
+        CHiscore list;
+        CPlayerName name;
+        QVERIFY(list.findChildren<QWidget*>().isEmpty());
+        QVERIFY(name.findChildren<QWidget*>().isEmpty());
+        list.show();
+        name.show();
+        QVERIFY(control(&list, template103::IdOk));
+        QVERIFY(control(&name, template104::IdName));
+        const auto made = list.findChildren<QWidget*>().size();
+        list.hide();
+        list.show(); // once only
+        QCOMPARE(list.findChildren<QWidget*>().size(), made);
+    }
+
     void controlsStandWhereTheTemplatePutsThem() {
         QFETCH(int, id);
         QFETCH(QRect, units);
@@ -327,6 +343,7 @@ private slots:
 
     void logoOnlyWhenThePictureIsThere() {
         CPlayerName dialog;
+        dialog.show(); // the dialog's controls are made at its first opening
         auto* logo = dialog.findChild<QLabel*>(QStringLiteral("logo"));
         QVERIFY(logo);
         QCOMPARE(logo->pos(), QPoint(dlu::x(20), dlu::y(49)));

@@ -386,13 +386,13 @@ void TestMidiSettings::noOutputMessageIsAPlainOwnedBox() {
 void TestMidiSettings::opensAtTemplateSizeWithOkFocusedAndTextsWhole() {
     Fixture f(names("Out", 1), names("In", 1));
     QCOMPARE(f.dialog.windowTitle(), QStringLiteral("MIDI-Einstellungen"));
-    QCOMPARE(f.dialog.size(), QSize(dlu::x(413), dlu::y(157)));
-    QCOMPARE(controlAs<QLabel>(&f.dialog, 1165)->text(),
-             QStringLiteral("Kein MIDI-Eingabegerät gefunden"));
-    // No text loses its last line at the bottom of its box.
-    for (const QLabel* l : f.dialog.findChildren<QLabel*>())
-        QVERIFY2(l->heightForWidth(l->width()) <= l->height(), qPrintable(l->text()));
     f.run([&] {
+        QCOMPARE(f.dialog.size(), QSize(dlu::x(413), dlu::y(157)));
+        QCOMPARE(controlAs<QLabel>(&f.dialog, 1165)->text(),
+                 QStringLiteral("Kein MIDI-Eingabegerät gefunden"));
+        // No text loses its last line at the bottom of its box.
+        for (const QLabel* l : f.dialog.findChildren<QLabel*>())
+            QVERIFY2(l->heightForWidth(l->width()) <= l->height(), qPrintable(l->text()));
         QVERIFY(!control(&f.dialog, 1119)->isVisible());
         QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
         QCOMPARE(QApplication::focusWidget(), control(&f.dialog, 1));
