@@ -1,5 +1,7 @@
 #include "chiscore.h"
 
+#include <QFontInfo>
+
 #include "template103.h"
 #include "windows1252.h"
 
@@ -56,6 +58,10 @@ QFont CHiscore::highlightFont() {
     QFont font(QStringLiteral("Arial"));
     font.setWeight(QFont::ExtraLight);
     font.setStyleHint(QFont::SansSerif);
+    // Where Arial's stand-in has no light face the new entry would look like
+    // every other one, in the dialog's own font: a light sans serif takes over.
+    if (!isLightFace(QFontInfo(font).styleName()))
+        font.setFamilies({QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     // The font is asked for by its line height, not its point size: take the
     // largest pixel size whose line is still 12 pixels high.
     int best = 11;
@@ -66,6 +72,11 @@ QFont CHiscore::highlightFont() {
     }
     font.setPixelSize(best);
     return font;
+}
+
+bool CHiscore::isLightFace(const QString& styleName) {
+    return styleName.contains(QLatin1String("Light"), Qt::CaseInsensitive) ||
+           styleName.contains(QLatin1String("Thin"), Qt::CaseInsensitive);
 }
 
 QLabel* CHiscore::nameLabel(int column, int index) const {

@@ -34,8 +34,10 @@ public:
 
     void clearColumn(int column);
 
-    // Arial, extra light, a line of 12 pixels.
+    // Arial, extra light, a line of 12 pixels; a light sans serif where
+    // Arial's stand-in has no light face.
     static QFont highlightFont();
+    static bool isLightFace(const QString& styleName);
 
     void setVisible(bool visible) override;
 

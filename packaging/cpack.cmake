@@ -28,10 +28,11 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # found by dpkg-shlibdeps; what the program loads at run time by other means is
 # named here: Qt's X11 platform plugin (only recommended by Qt's own packages,
 # yet without it no window opens), the General MIDI SoundFont the built-in
-# synthesizer plays, and the Liberation fonts that stand in for the dialogs' fonts.
+# synthesizer plays, the Liberation fonts that stand in for the dialogs' fonts,
+# and the light DejaVu face that marks a new entry in the best list.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "qt6-qpa-plugins, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm, fonts-liberation2")
+  "qt6-qpa-plugins, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-extra")
 # The bigger SoundFont sounds richer; it takes over the default SoundFont path.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fluid-soundfont-gm")
 

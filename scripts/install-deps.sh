@@ -8,6 +8,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   # windows, dialogs, painting
   qt6-base-dev qt6-base-dev-tools libqt6opengl6 fonts-liberation2
+  # a light face for the new entry in the best list (Liberation Sans has none)
+  fonts-dejavu-extra
   # built-in synthesizer and its General MIDI sounds
   libfluidsynth-dev timgm6mb-soundfont libsdl2-dev
   # external MIDI ports

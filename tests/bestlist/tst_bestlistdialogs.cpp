@@ -14,6 +14,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
+#include <QFontInfo>
+#include <QPainter>
 
 namespace {
 
@@ -120,12 +122,44 @@ private slots:
         QCOMPARE(dialog.focusWidget(), control(&dialog, template103::IdOk));
     }
 
-    void highlightFontIsArialExtraLightTwelvePixelsHigh() {
+    void highlightFontIsArialExtraLightWithALineOfTwelvePixels() {
         const QFont f = CHiscore::highlightFont();
         QCOMPARE(f.family(), QStringLiteral("Arial"));
         QCOMPARE(f.weight(), QFont::ExtraLight);
-        QCOMPARE(QFontMetrics(f).height(), 12);
+        // The largest size whose line is at most 12 pixels high: exactly 12
+        // with Arial's metrics, one less with a face that has no such size.
+        QVERIFY(QFontMetrics(f).height() <= 12);
+        QFont larger = f;
+        larger.setPixelSize(f.pixelSize() + 1);
+        QVERIFY(QFontMetrics(larger).height() > 12);
         QVERIFY(!f.italic() && !f.underline() && !f.strikeOut());
+    }
+
+    void highlightIsSeenAtAGlance() {
+        // The new entry's letters are drawn thinner than those of the others,
+        // whatever face stands in for Arial on this machine.
+        CHiscore dialog;
+        dialog.setState({defaults(), 1, 3});
+        dialog.show();
+        const QFont plain = label(&dialog, template103::nameId(1, 4))->font();
+        const QFont lit = label(&dialog, template103::nameId(1, 3))->font();
+        QVERIFY(CHiscore::isLightFace(QFontInfo(lit).styleName()));
+        const auto ink = [](const QFont& font) {
+            QImage image(200, 20, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            p.setFont(font);
+            p.setPen(Qt::black);
+            p.drawText(image.rect(), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("MUELLER 123"));
+            p.end();
+            double sum = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    sum += 255 - qGray(image.pixel(x, y));
+            return sum;
+        };
+        QVERIFY2(ink(lit) < 0.85 * ink(plain),
+                 qPrintable(QString("ink %1 against %2").arg(ink(lit)).arg(ink(plain))));
     }
 
     void entriesAsText_data() {

@@ -49,6 +49,7 @@ the built-in synthesizer|libfluidsynth3
 the external MIDI ports|librtmidi6
 a General MIDI SoundFont|timgm6mb-soundfont fluid-soundfont-gm sf2-soundfont-gm
 the Liberation fonts|fonts-liberation2
+the light face of a new best-list entry|fonts-dejavu-extra
 the C++ runtime|libstdc++6
 TABLE
 # Every dependency must exist in Debian 12: each clause is met on this machine,
