@@ -151,49 +151,48 @@ void TestSynth::bufferLatencyIsAtMostTwelveMs() {
     QVERIFY(synth->bufferLatencyMs() <= 12.0);
 }
 
-void TestSynth::soundFontSearch_data() {
-    QTest::addColumn<QString>("layout"); // what the test folder holds
-    QTest::addColumn<bool>("opens");
-    QTest::addColumn<QString>("chosen"); // relative to the folder
-    QTest::newRow("the default") << "default" << true << "default.sf2";
-    QTest::newRow("empty folder") << "empty" << false << "";
-    QTest::newRow("not a SoundFont") << "junk" << false << "";
-    QTest::newRow("a pipe named like one") << "fifo" << false << "";
+// Folder layouts, whether opening without audio gives a synthesizer, whether
+// opening with audio does (it reads the SoundFont afterwards), and the
+// SoundFont then in use, relative to the folder (empty: none could be read).
+static void addSoundFontLayouts() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<bool>("opensOffline");
+    QTest::addColumn<bool>("opensWithAudio");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("the default") << "default" << true << true << "default.sf2";
+    QTest::newRow("empty folder") << "empty" << false << false << "";
+    // The head says SoundFont, the body is junk: with audio it opens and stays silent.
+    QTest::newRow("not a SoundFont") << "junk" << false << true << "";
+    QTest::newRow("a pipe named like one") << "fifo" << false << false << "";
     QTest::newRow("default broken, a good one further down")
-        << "fallback" << true << "deep/er/Good.SF2";
-    QTest::newRow("default is a folder") << "folder" << true << "sounds/gm.sf2";
+        << "fallback" << true << true << "deep/er/Good.SF2";
+    QTest::newRow("default is a folder") << "folder" << true << true << "sounds/gm.sf2";
+}
+
+void TestSynth::soundFontSearch_data() {
+    addSoundFontLayouts();
 }
 
 void TestSynth::soundFontSearch() {
     QFETCH(QString, layout);
-    QFETCH(bool, opens);
+    QFETCH(bool, opensOffline);
     QFETCH(QString, chosen);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const SynthConfig config = soundFontLayout(dir.path(), layout);
     auto synth = FluidSynthOut::openOffline(config);
-    QCOMPARE(bool(synth), opens);
+    QCOMPARE(bool(synth), opensOffline);
     if (synth)
         QCOMPARE(QString::fromStdString(synth->soundFont()), dir.path() + "/" + chosen);
 }
 
 void TestSynth::openWithAudioReadsTheSoundFontAfterwards_data() {
-    QTest::addColumn<QString>("layout");
-    QTest::addColumn<bool>("opens");
-    QTest::addColumn<QString>("chosen"); // empty: none could be read
-    QTest::newRow("the default") << "default" << true << "default.sf2";
-    QTest::newRow("empty folder") << "empty" << false << "";
-    // The head says SoundFont, the body is junk: it opens, and stays silent.
-    QTest::newRow("not a SoundFont") << "junk" << true << "";
-    QTest::newRow("a pipe named like one") << "fifo" << false << "";
-    QTest::newRow("default broken, a good one further down")
-        << "fallback" << true << "deep/er/Good.SF2";
-    QTest::newRow("default is a folder") << "folder" << true << "sounds/gm.sf2";
+    addSoundFontLayouts();
 }
 
 void TestSynth::openWithAudioReadsTheSoundFontAfterwards() {
     QFETCH(QString, layout);
-    QFETCH(bool, opens);
+    QFETCH(bool, opensWithAudio);
     QFETCH(QString, chosen);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -201,7 +200,7 @@ void TestSynth::openWithAudioReadsTheSoundFontAfterwards() {
     SynthConfig config = soundFontLayout(dir.path() + "/fonts", layout);
     config.audio = "file:" + (dir.path() + "/out.wav").toStdString();
     auto synth = FluidSynthOut::open(config);
-    QCOMPARE(bool(synth), opens);
+    QCOMPARE(bool(synth), opensWithAudio);
     if (!synth)
         return;
     // Sent while the SoundFont is still being read: kept, never lost.
