@@ -45,7 +45,10 @@ CVelmora01Dlg::CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* pa
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
     setWindowTitle(QString::fromUtf8(Caption));
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
+    // The window carries the sizes a title bar and a task bar draw; every one
+    // is decoded and handed to the X server before the window appears. The
+    // desktop takes the larger ones from the installed icon theme.
+    for (int size : {16, 24, 32, 48, 64})
         m_hIcon.addFile(QStringLiteral(":/pictures/icon128-%1.png").arg(size), QSize(size, size));
 }
 

@@ -175,6 +175,11 @@ void TstMainWindow::startUpSendsProgramZeroOnlyAndSetsIdleState() {
     QCOMPARE(rig.midi.inOpens, 1);
     QCOMPARE(rig.midi.inStarts, 0);
     QVERIFY(rig.messages.empty());
+    // The window's icon in the sizes a title bar and a task bar draw, each one drawn.
+    const QIcon icon = rig.dlg->windowIcon();
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}}));
+    for (const QSize& size : icon.availableSizes())
+        QCOMPARE(icon.pixmap(size).size(), size);
 }
 
 void TstMainWindow::firstStartShowsHelpBeforeTheWindow() {
