@@ -207,17 +207,20 @@ void TestJackMidi::inputFilter() {
     m_midi->inputReset();
     m_midi->clearMailbox();
     m_midi->inputStart();
-    m_probe->send({sent});
-    // The marker goes in a later cycle, so the message under test is through first.
     const uint64_t before = m_probe->sentCount();
+    m_probe->send({sent});
     QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() > before, 3000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (note != NoteInput::NoNote) {
+        // Taken as soon as it is there, before anything could follow it.
+        QCOMPARE(takeUntil(*m_midi, note), std::vector<int>{note});
+        return;
+    }
+    // Dozens of JACK cycles later, the mailbox is still empty; a marker sent
+    // then is the first and only note taken.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    QCOMPARE(m_midi->takeNote(), int(NoteInput::NoNote));
     m_probe->send({Marker});
-    std::vector<int> expected;
-    if (note != NoteInput::NoNote)
-        expected.push_back(note);
-    expected.push_back(Marker[1]);
-    QCOMPARE(takeUntil(*m_midi, Marker[1]), expected);
+    QCOMPARE(takeUntil(*m_midi, Marker[1]), std::vector<int>{Marker[1]});
 }
 
 void TestJackMidi::twoNotesBeforeATakeJudgeTheLater() {
