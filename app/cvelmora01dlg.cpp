@@ -10,8 +10,11 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include "bestlistfile.h"
@@ -20,12 +23,16 @@
 #include "instruments.h"
 #include "msclock.h"
 #include "template102.h"
+#include "viewpictures.h"
 
 using namespace template102;
 
 namespace {
 constexpr int RoundTimerMs = 10;
 constexpr int FreeNoteTimerMs = 1000;
+// A window that is shown but not painted (covered, minimised at once) still
+// gets its sound this long after it was shown.
+constexpr int FinishOpeningFallbackMs = 500;
 
 // Controls that a running round disables ("enabled when idle").
 constexpr int IdleOnlyControls[] = {
@@ -48,8 +55,10 @@ CVelmora01Dlg::CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* pa
     // The window carries the sizes a title bar and a task bar draw; every one
     // is decoded and handed to the X server before the window appears. The
     // desktop takes the larger ones from the installed icon theme.
-    for (int size : {16, 24, 32, 48, 64})
-        m_hIcon.addFile(QStringLiteral(":/pictures/icon128-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 24, 32, 48, 64}) {
+        const QString file = QStringLiteral(":/pictures/icon128-%1.png").arg(size);
+        m_hIcon.addPixmap(QPixmap::fromImage(ViewPictures::readPng(file)));
+    }
 }
 
 CVelmora01Dlg::~CVelmora01Dlg() = default;

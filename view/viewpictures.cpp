@@ -1,5 +1,7 @@
 #include "viewpictures.h"
 
+#include <QImageReader>
+#include <QPixmap>
 #include <QString>
 
 // Q_INIT_RESOURCE declares a function of its own and must stand outside any namespace.
@@ -19,7 +21,7 @@ int ViewPictures::load() {
     initResources();
     int loaded = 0;
     for (size_t i = 0; i < Ids.size(); ++i) {
-        QImage image(QStringLiteral(":/pictures/pic%1.png").arg(Ids[i]));
+        const QImage image = readPng(QStringLiteral(":/pictures/pic%1.png").arg(Ids[i]));
         // The view combines pixels bitwise on 32-bit RGB, as the images it draws
         // into. The staves come with a palette of two colours and are only ever
         // copied whole: they keep one byte a pixel, a quarter of the memory.
@@ -32,6 +34,14 @@ int ViewPictures::load() {
         loaded += m_images[i].isNull() ? 0 : 1;
     }
     return loaded;
+}
+
+QImage ViewPictures::readPng(const QString& path) {
+    QImageReader reader(path, "png");
+    // Guessing the format would first load every image plugin installed (and
+    // the libraries behind them) to ask each one, at every start.
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 int ViewPictures::slotOf(int id) {
@@ -56,6 +66,6 @@ QIcon ViewPictures::programIcon() {
     initResources();
     QIcon icon;
     for (int size : IconSizes)
-        icon.addFile(QStringLiteral(":/pictures/icon128-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(QPixmap::fromImage(readPng(QStringLiteral(":/pictures/icon128-%1.png").arg(size))));
     return icon;
 }

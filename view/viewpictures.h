@@ -21,6 +21,10 @@ public:
     // Its recorded width and height.
     QSize size(int id) const;
 
+    // One of the program's own PNG pictures, read by Qt's built-in reader
+    // alone; a null image when it cannot be read.
+    static QImage readPng(const QString& path);
+
     // The program icon (resource 128) in all its drawn sizes.
     static QIcon programIcon();
     // Makes the pictures reachable under ":/pictures/"; the resource data
