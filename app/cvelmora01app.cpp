@@ -1,7 +1,10 @@
 #include "cvelmora01app.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <QApplication>
 #include <QGuiApplication>
+#include <thread>
 
 #include "cvelmora01dlg.h"
 #include "signalbridge.h"
@@ -10,14 +13,21 @@
 #include "systemmidi.h"
 
 int CVelmora01App::run(int argc, char** argv) {
+    // The first control with text reads the font configuration, some
+    // hundredths of a second of parsing; the second core does it while the
+    // application connects to the display. Fontconfig makes the first
+    // configuration once and for all threads.
+    std::thread fontSetup([] { FcInit(); });
+
     Q_INIT_RESOURCE(pictures);
-    // The synthesizer's SoundFont loads while the windows start up.
+    // The built-in synthesizer starts once the window is on the screen.
     SystemMidi platform(SynthConfig::fromEnvironment(), openSynthFromModule);
-    platform.prepareSynth();
+    platform.deferSynth();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QVB-Zaradariveda"));
     QGuiApplication::setDesktopFileName(QStringLiteral("qvb-zaradariveda"));
+    fontSetup.join(); // before Qt asks for the first font
 
     SteadyClock clock;
     CVelmora01Dlg dialog(platform, clock);

@@ -159,6 +159,30 @@ void CVelmora01Dlg::initDialog() {
     m_freeNoteTimer.start(FreeNoteTimerMs, Qt::PreciseTimer, this);
 }
 
+void CVelmora01Dlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous() && !m_devicesFinished)
+        QTimer::singleShot(FinishOpeningFallbackMs, this, &CVelmora01Dlg::finishOpeningDevices);
+}
+
+void CVelmora01Dlg::finishOpeningDevices() {
+    if (m_devicesFinished || m_tornDown)
+        return;
+    m_devicesFinished = true;
+    // The window is already up: if the output fails now, the pupil reads the
+    // same message and the program ends the way a signal ends it, also past
+    // a dialog that may have been opened meanwhile; the best list is saved.
+    m_midi.finishOpening(
+        Caption,
+        [this](const std::string& text, const std::string& caption) {
+            showMessage(nullptr, QString::fromStdString(text), QString::fromStdString(caption));
+        },
+        [this] {
+            m_closeRequested = true;
+            requestEnd();
+        });
+}
+
 void CVelmora01Dlg::connectControls() {
     auto button = [this](int id) { return controlAs<QAbstractButton>(this, id); };
     connect(button(IdNewTraining), &QAbstractButton::clicked, this, [this] { m_round.startTraining(); });
@@ -286,6 +310,10 @@ bool CVelmora01Dlg::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Paint: {
         QPainter painter(m_viewCtl);
         paintView(painter);
+        // The window is on the screen: now the devices may take their time.
+        if (!m_devicesFinished)
+            QMetaObject::invokeMethod(this, &CVelmora01Dlg::finishOpeningDevices,
+                                      Qt::QueuedConnection);
         return true;
     }
     case QEvent::MouseButtonPress:

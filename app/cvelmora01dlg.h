@@ -50,6 +50,10 @@ public:
     void onButtonUp();
     void onPointerMove(QPoint clientPos);
     void paintView(QPainter& painter);
+    // The part of the devices' start-up that waits until the window is on the
+    // screen (the built-in synthesizer). Runs once, after the view's first
+    // paint, or a moment after the window is shown if nothing is painted.
+    void finishOpeningDevices();
 
     // Members in the order they are made; the destructor releases them in reverse.
     CPlayerName m_playerNameDlg;
@@ -76,6 +80,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // RoundHost
@@ -113,4 +118,5 @@ private:
     bool m_closeRequested = false;
     bool m_tornDown = false;
     bool m_finishQueued = false;
+    bool m_devicesFinished = false;
 };

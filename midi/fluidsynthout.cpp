@@ -16,17 +16,6 @@ constexpr int Polyphony = 64;
 // of a second); a flood beyond it is dropped rather than kept.
 constexpr std::size_t MaxWaiting = 4096;
 
-// Something to read at once: the configured SoundFont, else the first
-// under the search folder that looks like one.
-bool anySoundFontAt(const SynthConfig& config) {
-    if (looksLikeSoundFont(config.soundFont))
-        return true;
-    for (const std::string& path : soundFontsUnder(config.soundFontRoot)) {
-        if (looksLikeSoundFont(path))
-            return true;
-    }
-    return false;
-}
 } // namespace
 
 FluidSynthOut::~FluidSynthOut() {
@@ -62,7 +51,7 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::create() {
 }
 
 std::unique_ptr<FluidSynthOut> FluidSynthOut::open(const SynthConfig& config) {
-    if (!anySoundFontAt(config))
+    if (!anySoundFontAt(config.soundFont, config.soundFontRoot))
         return nullptr;
     auto out = create();
     if (!out)

@@ -24,12 +24,7 @@ void MidiDevices::OpenDevices(const std::string& caption, const MessageFn& messa
                               const CloseFn& close) {
     // Without an output the game cannot sound a single note: tell the pupil and end.
     // The input side is opened all the same; the window's start-up runs to its end.
-    auto failed = [&] {
-        if (message)
-            message(OpenFailedText, caption);
-        if (close)
-            close();
-    };
+    auto failed = [&] { outputFailed(caption, message, close); };
     if (m_platform.outCount() == 0) {
         failed();
     } else {
@@ -45,6 +40,22 @@ void MidiDevices::OpenDevices(const std::string& caption, const MessageFn& messa
     inDevice = 0;
     inHandle =
         m_platform.openIn(0, &MidiDevices::MidiInCallback, reinterpret_cast<uintptr_t>(this));
+}
+
+void MidiDevices::finishOpening(const std::string& caption, const MessageFn& message,
+                                const CloseFn& close) {
+    if (outHandle && !outHandle->finishOpening()) {
+        outHandle.reset();
+        outputFailed(caption, message, close);
+    }
+}
+
+void MidiDevices::outputFailed(const std::string& caption, const MessageFn& message,
+                               const CloseFn& close) {
+    if (message)
+        message(OpenFailedText, caption);
+    if (close)
+        close();
 }
 
 void MidiDevices::CloseDevices() {
@@ -72,6 +83,9 @@ void MidiDevices::reopenOutput(int32_t device) {
     outDevice = device;
     if (device >= 0)
         outHandle = m_platform.openOut(static_cast<unsigned>(device));
+    // Chosen in the settings, the device is wanted now: nothing is put off.
+    if (outHandle && !outHandle->finishOpening())
+        outHandle.reset();
 }
 
 void MidiDevices::reopenInput(int32_t device) {

@@ -30,6 +30,11 @@ public:
     uint8_t initialProgram = 0;
 
     void OpenDevices(const std::string& caption, const MessageFn& message, const CloseFn& close);
+    // Completes an output opening that OpenDevices put off (the built-in
+    // synthesizer waits until the window is shown). If the output cannot be
+    // opened after all: the same message as OpenDevices gives, then close.
+    // Does nothing when there is no output or it is already complete.
+    void finishOpening(const std::string& caption, const MessageFn& message, const CloseFn& close);
     void CloseDevices();
     void SendShortMessage(MidiOutPort* out, uint8_t status, uint8_t data1, uint8_t data2);
     void PlayNote(int note, int velocity) override;
@@ -57,6 +62,8 @@ public:
                                uint32_t param1, uint32_t param2);
 
 private:
+    static void outputFailed(const std::string& caption, const MessageFn& message,
+                             const CloseFn& close);
     MidiPlatform& m_platform;
     // The mailbox: NoNote when empty, else the note number waiting to be judged.
     // The callback stores, the window's thread takes it with an exchange.

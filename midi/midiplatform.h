@@ -21,6 +21,10 @@ class MidiOutPort {
 public:
     virtual ~MidiOutPort() = default;           // closes the output
     virtual void sendShort(uint32_t message) = 0;
+    // Completes an opening that was put off (see SystemMidi::deferSynth);
+    // false when the device could not be opened after all. Every other port
+    // is open once openOut has returned it.
+    virtual bool finishOpening() { return true; }
 };
 
 class MidiInPort;

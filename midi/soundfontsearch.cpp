@@ -55,3 +55,13 @@ std::vector<std::string> soundFontsUnder(const std::string& root) {
     std::sort(found.begin(), found.end());
     return found;
 }
+
+bool anySoundFontAt(const std::string& preferred, const std::string& root) {
+    if (looksLikeSoundFont(preferred))
+        return true;
+    for (const std::string& path : soundFontsUnder(root)) {
+        if (looksLikeSoundFont(path))
+            return true;
+    }
+    return false;
+}

@@ -16,3 +16,7 @@ bool isRegularFile(const std::string& path);
 // A regular file that starts like a SoundFont ("RIFF", size, "sfbk"). Other
 // files are passed over before the synthesizer's loaders try, and complain.
 bool looksLikeSoundFont(const std::string& path);
+
+// Something to read at once: `preferred`, else a file below `root` that looks
+// like a SoundFont.
+bool anySoundFontAt(const std::string& preferred, const std::string& root);

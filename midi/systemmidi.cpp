@@ -3,11 +3,13 @@
 #include <cstdlib>
 
 #include "audioenvironment.h"
+#include "deferredsynthport.h"
 #ifdef QVB_HAVE_JACK
 #include "jackoutport.h"
 #endif
 #include "rtmidiinport.h"
 #include "rtmidioutport.h"
+#include "soundfontsearch.h"
 
 SystemMidi::SystemMidi(SynthConfig synth, SynthOpener opener, std::string clientName)
     : m_synth(std::move(synth)), m_openSynth(opener), m_client(std::move(clientName)) {
@@ -60,18 +62,14 @@ bool SystemMidi::inName(unsigned device, std::string& name) {
     return true;
 }
 
-void SystemMidi::prepareSynth() {
-    if (m_preparedSynth.valid())
-        return;
-    m_preparedSynth = std::async(std::launch::async,
-                                 [open = m_openSynth, config = m_synth] { return open(config); });
-}
-
 std::unique_ptr<MidiOutPort> SystemMidi::openOut(unsigned device) {
     if (device == 0) {
-        if (m_preparedSynth.valid())
-            return m_preparedSynth.get();
-        return m_openSynth(m_synth); // the SoundFont is read only now
+        if (!m_deferSynth)
+            return m_openSynth(m_synth);
+        if (!anySoundFontAt(m_synth.soundFont, m_synth.soundFontRoot))
+            return nullptr; // nothing could ever sound: say so before the window
+        return std::make_unique<DeferredSynthPort>(
+            [open = m_openSynth, config = m_synth] { return open(config); });
     }
     const auto& ports = outputs();
     if (device - 1 >= ports.size())

@@ -1,5 +1,4 @@
 #pragma once
-#include <future>
 #include <string>
 #include <vector>
 
@@ -23,10 +22,11 @@ public:
     explicit SystemMidi(SynthConfig synth, std::string clientName = ClientName);
     SystemMidi(SynthConfig synth, SynthOpener opener, std::string clientName = ClientName);
 
-    // Starts setting up the built-in synthesizer (SoundFont, audio driver) on
-    // a thread of its own, so that it overlaps the start of the windows; the
-    // first opening of output 0 takes it over.
-    void prepareSynth();
+    // From now on opening output 0 answers at once with a stand-in that keeps
+    // the messages; the synthesizer itself starts when the stand-in's opening
+    // is finished (MidiOutPort::finishOpening), once the window is on the
+    // screen. Without a SoundFont to read, output 0 still fails at once.
+    void deferSynth() { m_deferSynth = true; }
 
     // Counting lists the ports anew; names and opening use that list.
     unsigned outCount() override;
@@ -48,5 +48,5 @@ private:
     std::vector<ExternalPort> m_inputs;
     bool m_outputsListed = false;
     bool m_inputsListed = false;
-    std::future<std::unique_ptr<MidiOutPort>> m_preparedSynth;
+    bool m_deferSynth = false;
 };

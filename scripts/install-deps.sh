@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config git
   # windows, dialogs, painting
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6 fonts-liberation2
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6 fonts-liberation2 libfontconfig-dev
   # a light face for the new entry in the best list (Liberation Sans has none)
   fonts-dejavu-extra
   # built-in synthesizer and its General MIDI sounds

@@ -93,6 +93,8 @@ private slots:
     void startUpSendsProgramZeroOnlyAndSetsIdleState();
     void firstStartShowsHelpBeforeTheWindow();
     void noOutputDeviceShowsMessageAndClosesAfterStartUp();
+    void outputFinishesOpeningOnceTheWindowIsUp();
+    void outputFailingAfterTheWindowIsUpEndsTheProgram();
     void clickOnLowerStaff_data();
     void clickOnLowerStaff();
     void roundControlsFollowTheRound();
@@ -202,6 +204,47 @@ void TstMainWindow::noOutputDeviceShowsMessageAndClosesAfterStartUp() {
     QCOMPARE(rig.midi.inOpens, 1); // the input side is still opened
     QVERIFY(rig.midi.sent.empty());
     // The teardown ran: the best list was written.
+    QFile f(rig.path());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().startsWith("TESTER\r\n"));
+}
+
+void TstMainWindow::outputFinishesOpeningOnceTheWindowIsUp() {
+    Rig rig;
+    rig.dlg->initDialog();
+    QCOMPARE(rig.midi.finishOpenings, 0); // nothing waits for the device before the window
+    rig.dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.dlg.get()));
+    QTRY_COMPARE(rig.midi.finishOpenings, 1);
+    // Painting again, or the moment after showing passing, finishes nothing more.
+    rig.dlg->update();
+    QTest::qWait(700);
+    QCOMPARE(rig.midi.finishOpenings, 1);
+    QVERIFY(rig.messages.empty());
+    QVERIFY(rig.midi.outputOpen());
+}
+
+void TstMainWindow::outputFailingAfterTheWindowIsUpEndsTheProgram() {
+    Rig rig;
+    rig.midi.lateFailingOutputs = {0};
+    const QDateTime longAgo = QDateTime::currentDateTime().addDays(-1);
+    {
+        QFile old(rig.path());
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        QVERIFY(old.setFileTime(longAgo, QFileDevice::FileModificationTime));
+    }
+    QCOMPARE(rig.dlg->run(), int(QDialog::Rejected));
+    QCOMPARE(rig.midi.finishOpenings, 1);
+    QCOMPARE(rig.messages.size(), size_t(1));
+    QCOMPARE(rig.messages[0].caption, QStringLiteral("QVB-Zaradariveda"));
+    QCOMPARE(rig.messages[0].text,
+             QStringLiteral("Das benötigte MIDI-Ausgabegerät konnte leider nicht geöffnet werden.\n"
+                            "                 Das Programm wird nun geschlossen."));
+    QVERIFY(rig.dlg->closeRequested());
+    QVERIFY(!rig.midi.outputOpen()); // the failed output is let go at once
+    QVERIFY(!rig.dlg->isVisible());
+    // The teardown ran: the best list was written again.
+    QVERIFY(QFileInfo(rig.path()).lastModified() > longAgo.addSecs(60));
     QFile f(rig.path());
     QVERIFY(f.open(QIODevice::ReadOnly));
     QVERIFY(f.readAll().startsWith("TESTER\r\n"));

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "audioenvironment.h"
+#include "deferredsynthport.h"
 #include "fluidsynthout.h"
 #include "mididevices.h"
 #include "portnames.h"
@@ -50,6 +51,10 @@ private slots:
     void nothingToPlayOnClosesTheProgramQuietly();
     void noAudioDriverMeansNoSynthesizer();
     void synthesizerIsAlwaysOutputZero();
+    void standInKeepsMessagesUntilOpened_data();
+    void standInKeepsMessagesUntilOpened();
+    void deferredSynthesizerStartsWhenFinished();
+    void deferredSynthesizerFailingLateClosesTheProgram();
 };
 
 void TestSystemMidi::shortPortNames_data() {
@@ -106,7 +111,10 @@ void TestSystemMidi::nothingToPlayOnClosesTheProgramQuietly() {
     none.soundFont = (empty.path() + "/default-GM.sf2").toStdString();
     none.soundFontRoot = empty.path().toStdString();
 
+    for (bool deferred : {false, true}) {
     SystemMidi platform(none);
+    if (deferred)
+        platform.deferSynth();
     MidiDevices midi(platform);
     std::vector<std::string> window;
     const std::string noise = stderrOf([&] {
@@ -130,6 +138,7 @@ void TestSystemMidi::nothingToPlayOnClosesTheProgramQuietly() {
     // Sounds asked for later go nowhere.
     midi.PlayNote(60, 127);
     midi.Silence();
+    }
 }
 
 void TestSystemMidi::noAudioDriverMeansNoSynthesizer() {
@@ -163,6 +172,121 @@ void TestSystemMidi::synthesizerIsAlwaysOutputZero() {
                      [&](const std::string&, const std::string&) { failed = true; }, {});
     QVERIFY(!failed);
     QVERIFY(dynamic_cast<FluidSynthOut*>(midi.outHandle.get()));
+}
+
+namespace {
+// Records what reaches it; the stand-in's synthesizer in the tests below.
+class RecordingPort final : public MidiOutPort {
+public:
+    explicit RecordingPort(std::vector<uint32_t>& sink) : m_sink(sink) {}
+    void sendShort(uint32_t message) override { m_sink.push_back(message); }
+
+private:
+    std::vector<uint32_t>& m_sink;
+};
+
+std::vector<uint32_t> numbered(uint32_t from, uint32_t to) {
+    std::vector<uint32_t> messages;
+    for (uint32_t i = from; i < to; ++i)
+        messages.push_back(packShortMessage(0x90, uint8_t(i & 0x7F), uint8_t(1 + (i >> 7) % 127)));
+    return messages;
+}
+
+SynthConfig playingToFile(const QTemporaryDir& dir, const char* audio = nullptr) {
+    SynthConfig config;
+    config.audio = audio ? std::string(audio) : "file:" + (dir.path() + "/out.wav").toStdString();
+    return config;
+}
+} // namespace
+
+void TestSystemMidi::standInKeepsMessagesUntilOpened_data() {
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<int>("sentBefore");
+    QTest::addColumn<int>("keptBefore");
+    QTest::newRow("nothing waiting") << true << 0 << 0;
+    QTest::newRow("three waiting, kept in order") << true << 3 << 3;
+    QTest::newRow("a flood is cut at the limit") << true << 5000 << int(DeferredSynthPort::MaxWaiting);
+    QTest::newRow("cannot open: nothing goes anywhere") << false << 3 << 0;
+}
+
+void TestSystemMidi::standInKeepsMessagesUntilOpened() {
+    QFETCH(bool, opens);
+    QFETCH(int, sentBefore);
+    QFETCH(int, keptBefore);
+    std::vector<uint32_t> reached;
+    int opened = 0;
+    DeferredSynthPort port([&]() -> std::unique_ptr<MidiOutPort> {
+        ++opened;
+        if (!opens)
+            return nullptr;
+        return std::make_unique<RecordingPort>(reached);
+    });
+    for (uint32_t message : numbered(0, uint32_t(sentBefore)))
+        port.sendShort(message);
+    QCOMPARE(opened, 0); // nothing starts before it is asked to
+    QVERIFY(reached.empty());
+
+    QCOMPARE(port.finishOpening(), opens);
+    QCOMPARE(reached, numbered(0, uint32_t(keptBefore)));
+    port.sendShort(packShortMessage(0xB0, 0x78, 0)); // afterwards, straight through
+    QCOMPARE(reached.size(), size_t(keptBefore + (opens ? 1 : 0)));
+    QCOMPARE(port.finishOpening(), opens); // asked again: the same answer, no second start
+    QCOMPARE(opened, 1);
+}
+
+void TestSystemMidi::deferredSynthesizerStartsWhenFinished() {
+    awayFromJack();
+    QTemporaryDir dir;
+    const QString wav = dir.path() + "/out.wav";
+    SystemMidi platform(playingToFile(dir));
+    platform.deferSynth();
+    MidiDevices midi(platform);
+    bool failed = false;
+    midi.OpenDevices("QVB-Zaradariveda", [&](const std::string&, const std::string&) { failed = true; },
+                     [&] { failed = true; });
+    QVERIFY(!failed);
+    QVERIFY(midi.outHandle);
+    QVERIFY(!dynamic_cast<FluidSynthOut*>(midi.outHandle.get()));
+    QVERIFY2(!QFile::exists(wav), "the synthesizer started before the window was up");
+    midi.PlayNote(69, 100);
+
+    midi.finishOpening("QVB-Zaradariveda", [&](const std::string&, const std::string&) { failed = true; },
+                       [&] { failed = true; });
+    QVERIFY(!failed);
+    QVERIFY(QFile::exists(wav)); // its audio runs now
+
+    // Chosen again in the settings, the synthesizer is wanted at once.
+    QFile::remove(wav);
+    midi.reopenOutput(0);
+    QVERIFY(midi.outHandle);
+    QVERIFY(QFile::exists(wav));
+}
+
+void TestSystemMidi::deferredSynthesizerFailingLateClosesTheProgram() {
+    awayFromJack();
+    QTemporaryDir dir;
+    // A SoundFont is there, so the output seems fine before the window; the
+    // audio driver asked for does not exist.
+    SystemMidi platform(playingToFile(dir, "nosuchaudiodriver"));
+    platform.deferSynth();
+    MidiDevices midi(platform);
+    std::vector<std::string> window;
+    auto message = [&](const std::string& text, const std::string& caption) {
+        window.push_back(caption + ": " + text);
+    };
+    midi.OpenDevices("QVB-Zaradariveda", message, [&] { window.push_back("close"); });
+    QVERIFY(window.empty());
+    midi.PlayNote(60, 100);
+    stderrOf([&] { midi.finishOpening("QVB-Zaradariveda", message, [&] { window.push_back("close"); }); });
+    const std::vector<std::string> expected = {
+        "QVB-Zaradariveda: Das benötigte MIDI-Ausgabegerät konnte leider nicht geöffnet "
+        "werden.\n                 Das Programm wird nun geschlossen.",
+        "close"};
+    QCOMPARE(window, expected);
+    QVERIFY(!midi.outHandle);
+    midi.PlayNote(60, 100); // sounds asked for later go nowhere
+    midi.finishOpening("QVB-Zaradariveda", message, [&] { window.push_back("close"); });
+    QCOMPARE(window.size(), size_t(2)); // said once only
 }
 
 QTEST_GUILESS_MAIN(TestSystemMidi)

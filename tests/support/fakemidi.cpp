@@ -14,6 +14,10 @@ public:
         const uint32_t time = m_midi.m_clock ? m_midi.m_clock->now() : 0;
         m_midi.sent.push_back({m_device, message, time});
     }
+    bool finishOpening() override {
+        ++m_midi.finishOpenings;
+        return m_midi.lateFailingOutputs.count(m_device) == 0;
+    }
 
 private:
     FakeMidi& m_midi;

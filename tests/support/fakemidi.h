@@ -29,12 +29,14 @@ public:
     std::vector<std::string> inputs;   // names of input devices 0..
     std::set<unsigned> failingOutputs; // these cannot be opened
     std::set<unsigned> failingInputs;
+    std::set<unsigned> lateFailingOutputs; // open, but finishing the opening fails
 
     // What happened.
     std::vector<Sent> sent;
     int outCountCalls = 0;
     int inCountCalls = 0;
     int outOpens = 0, outCloses = 0;
+    int finishOpenings = 0;
     int inOpens = 0, inCloses = 0;
     int inResets = 0, inStarts = 0, inStops = 0;
 

@@ -1,0 +1,27 @@
+#include "deferredsynthport.h"
+
+DeferredSynthPort::DeferredSynthPort(Opener opener) : m_opener(std::move(opener)) {}
+
+void DeferredSynthPort::sendShort(uint32_t message) {
+    if (m_synth) {
+        m_synth->sendShort(message);
+        return;
+    }
+    if (!m_tried && m_waiting.size() < MaxWaiting)
+        m_waiting.push_back(message);
+}
+
+bool DeferredSynthPort::finishOpening() {
+    if (m_tried)
+        return m_synth != nullptr;
+    m_tried = true;
+    if (m_opener)
+        m_synth = m_opener();
+    if (m_synth) {
+        for (uint32_t message : m_waiting)
+            m_synth->sendShort(message);
+    }
+    m_waiting.clear();
+    m_waiting.shrink_to_fit();
+    return m_synth != nullptr;
+}

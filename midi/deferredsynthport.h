@@ -1,0 +1,34 @@
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "midiplatform.h"
+
+// Output 0 while the built-in synthesizer is not started yet. Starting it
+// (its module, FluidSynth, the audio driver) takes a few hundredths of a
+// second of both cores, just when the window is being made and shown; this
+// stand-in lets the window come first. It keeps the messages sent meanwhile,
+// in order, and hands them to the synthesizer once finishOpening has made it.
+class DeferredSynthPort final : public MidiOutPort {
+public:
+    using Opener = std::function<std::unique_ptr<MidiOutPort>()>;
+
+    // Far more than the window sends before it is shown; a flood beyond it is dropped.
+    static constexpr std::size_t MaxWaiting = 4096;
+
+    explicit DeferredSynthPort(Opener opener);
+
+    void sendShort(uint32_t message) override;
+    // Opens the synthesizer on this thread and plays it what was sent so far.
+    // False when it cannot be opened; from then on messages go nowhere.
+    // Later calls answer as the first did.
+    bool finishOpening() override;
+
+private:
+    Opener m_opener;
+    bool m_tried = false;
+    std::unique_ptr<MidiOutPort> m_synth;
+    std::vector<uint32_t> m_waiting;
+};
