@@ -35,6 +35,12 @@ template <class Run> std::string stderrOf(Run run) {
     return text;
 }
 
+// What the window is told when output 0 cannot be opened: the message, then close.
+const std::vector<std::string> FailedAndClosed = {
+    "QVB-Zaradariveda: Das benötigte MIDI-Ausgabegerät konnte leider nicht geöffnet "
+    "werden.\n                 Das Programm wird nun geschlossen.",
+    "close"};
+
 // No JACK server by this name can run, so the tests never meet the user's.
 void awayFromJack() {
     const std::string none = "qvbnone" + std::to_string(::getpid());
@@ -125,11 +131,7 @@ void TestSystemMidi::nothingToPlayOnClosesTheProgramQuietly() {
             },
             [&] { window.push_back("close"); });
     });
-    const std::vector<std::string> expected = {
-        "QVB-Zaradariveda: Das benötigte MIDI-Ausgabegerät konnte leider nicht geöffnet "
-        "werden.\n                 Das Programm wird nun geschlossen.",
-        "close"};
-    QCOMPARE(window, expected);
+    QCOMPARE(window, FailedAndClosed);
     QVERIFY(!midi.outHandle);
     QVERIFY(!midi.inputOpen());
     QCOMPARE(platform.outCount(), 1u);
@@ -278,11 +280,7 @@ void TestSystemMidi::deferredSynthesizerFailingLateClosesTheProgram() {
     QVERIFY(window.empty());
     midi.PlayNote(60, 100);
     stderrOf([&] { midi.finishOpening("QVB-Zaradariveda", message, [&] { window.push_back("close"); }); });
-    const std::vector<std::string> expected = {
-        "QVB-Zaradariveda: Das benötigte MIDI-Ausgabegerät konnte leider nicht geöffnet "
-        "werden.\n                 Das Programm wird nun geschlossen.",
-        "close"};
-    QCOMPARE(window, expected);
+    QCOMPARE(window, FailedAndClosed);
     QVERIFY(!midi.outHandle);
     midi.PlayNote(60, 100); // sounds asked for later go nowhere
     midi.finishOpening("QVB-Zaradariveda", message, [&] { window.push_back("close"); });
