@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the program and its tests need, builds, and runs every test through ctest.
 # Then the unit and widget tests again, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and the MIDI input tests built with ThreadSanitizer.

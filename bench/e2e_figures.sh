@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Figures of the real program, measured from outside as a pupil meets it:
 #   - tick fidelity: the first note of a round nobody answers leaves the line
 #     in its 1667th tick, so its note-on to the round's closing silence

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The round's hot path: one tick of timer 0 with every slot busy, and one note
 // draw. A 10 ms frame must never wait for them.
 #include <benchmark/benchmark.h>

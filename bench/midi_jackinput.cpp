@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From a note-on leaving an instrument's JACK port to the note waiting in the
 // input mailbox: a JACK server of our own (dummy driver, 128 frames at 48 kHz,
 // one period 2.67 ms), a test instrument, 1,000 notes one after another.

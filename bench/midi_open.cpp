@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the MIDI devices as the window's start-up does: the built-in
 // synthesizer with the default SoundFont (read at this moment), the lists of
 // ports, the input. Also its buffer latency and the memory it takes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tick rate of a running round in the real trainer window: starts a round,
 // lets the window's own timers run it for ten seconds on the real clock, and
 // counts the ticks by how far the first note has slid (0.5 px per tick).

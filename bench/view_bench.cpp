@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The paint that follows every 10 ms tick, against the floor of a bare copy
 // of the back image; the background composition; the OR-copy of the tall bar.
 #include <benchmark/benchmark.h>

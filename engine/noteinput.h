@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The MIDI input as the round sees it: a one-note mailbox filled by the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "piletable.h"
 
 // The order in which points fill the pile: a pyramid of 10 rows over 19

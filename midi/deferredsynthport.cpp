@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "deferredsynthport.h"
 
 DeferredSynthPort::DeferredSynthPort(Opener opener) : m_opener(std::move(opener)) {}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry of the built-in synthesizer's module (see synthmodule.h).
 #include "fluidsynthout.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SystemMidi with the synthesizer linked into the process (tests, benchmarks).
 // Kept apart so that a program that opens the synthesizer through its module
 // links none of FluidSynth.

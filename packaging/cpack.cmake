@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in the build directory makes
 # qvb-zaradariveda_<version>_<arch>.deb from the "qvb_runtime" install rules.
 set(QVB_PACKAGE_MAINTAINER "QVB-Zaradariveda developers <packaging@qvb-zaradariveda.invalid>"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Where the trainer goes on a pupil's computer: the program and its launcher in
 # bin, the menu entry, the icon in every size the artwork has, and the
 # software-centre description. Everything is in the component "qvb_runtime",
@@ -29,6 +30,11 @@ install(FILES ${QVB_PACKAGING_DIR}/qvb-zaradariveda.desktop
   COMPONENT qvb_runtime)
 install(FILES ${QVB_PACKAGING_DIR}/io.github.qvb.Zaradariveda.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+  COMPONENT qvb_runtime)
+
+# The licence, machine-readable, where Debian keeps each package's copyright.
+install(FILES ${QVB_PACKAGING_DIR}/copyright
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/qvb-zaradariveda
   COMPONENT qvb_runtime)
 
 # The program icon is drawn in each hicolor size; the menu finds it by the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # JACK keeps a table of at most eight servers in shared memory. A test server
 # that was killed without signing off keeps its place there, and once the
 # table is full no new server starts. Before the tests start their own

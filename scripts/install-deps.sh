@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package the program, its tests and its benchmarks need.
 # Used by run.sh and test.sh; safe to run again (apt-get skips what is there).
 set -euo pipefail

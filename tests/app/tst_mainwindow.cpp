@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trainer window as a pupil uses it: start-up, clicks, rounds from the
 // buttons, the round's finish and the shutdown, with recorded MIDI and a
 // clock the test sets.

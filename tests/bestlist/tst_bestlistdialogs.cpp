@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The best-list and player-name dialogs, offscreen: what they show, what the
 // name field takes, and how they close.
 #include "chiscore.h"

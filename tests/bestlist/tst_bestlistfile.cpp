@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The best-list file: its exact bytes, how the reader takes edited files, and
 // that a save never leaves the file half written or writes where it may not.
 #include "bestlistfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a round that ended by itself earns: the entry rule on the list, the
 // messages with their captions, and the best list shown on a copy that is
 // taken back however its dialog closes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The code page of names in the best-list file.
 #include <QtTest>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the best-list dialog ("Bestenliste") and of its cells, to tell
 # what changed between two showings. Cells are placed by the dialog's
 # template in dialog units: names at x 24, 108, 193, 278 (52 x 10), points at

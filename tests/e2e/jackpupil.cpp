@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pupil at a MIDI keyboard, for the end-to-end tests: a JACK client with an
 // input port that hears what the trainer plays and an output port the trainer
 // listens to. It answers each note-on it hears the way it is told on its

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers for the end-to-end tests: a private X server, the real program in a
 # temporary working directory, and waits on things a person would see.
 # Every wait has a generous bound and polls for an observable event.

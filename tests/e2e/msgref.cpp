@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows a message box the way the trainer shows its messages (no icon, OK
 // only), so that a test can set the two side by side on the same X server:
 // the same text renders to the same pixels, and any other text does not.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers for the end-to-end tests that play as a pupil: a JACK server of the
 # test's own (dummy driver, no sound card), the pupil at its MIDI keyboard
 # (jackpupil), clicks on controls by their dialog-unit places, and waits on

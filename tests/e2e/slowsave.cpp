@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preloaded into the program by the kill-while-saving test: every write to
 // the best-list file (or to a file beside it) goes in pieces of 16 bytes with
 // a pause before each, and the file's sync and rename wait too. The save then

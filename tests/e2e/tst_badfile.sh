@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Best-list files that are no best list: random bytes, 10 MB in one word,
 # 10 MB of empty lines, and a directory in the file's place. Each time the
 # help page comes first, then the trainer window with the default list for

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A first start in an empty directory: the help page comes first, then the
 # trainer window for "Name..."; Escape ends the program with status 0 and the
 # best list is written.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The JACK server dies in the middle of a round, with the program's output
 # and input on it. The pupil answers the first note at the keyboard; then the
 # server is killed and the second note, which the pupil heard before, is

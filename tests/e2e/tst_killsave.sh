@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program killed (SIGKILL) while it saves the best list, again and again
 # at random moments: the file must always hold either the old list or the
 # new one, complete. The old file is a valid list in a form the program does

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A flood at the MIDI input: 5000 note-ons a second for six seconds, all of a
 # note no round asks (MIDI 20). Each timer message takes at most one of them
 # and judges it wrong, which plays the right note again: so the pupil hears

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A round in "Nur üben" answered with the mouse: the pupil's ports only
 # listen, so the test knows each note from the note-on the program plays
 # (90 nn 7F) and clicks its cell on the lower staff. Each right click sounds

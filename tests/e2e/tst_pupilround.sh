@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A pupil plays a whole round at a MIDI keyboard on JACK: chooses the ports
 # in the MIDI settings dialog, answers five notes right, one wrong (the right
 # pitch an octave too high), then nothing, until the round ends by itself.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A working directory that cannot be written, with a best list in it that
 # cannot be written either: the program reads the list, runs a round, and
 # ends without a message and without a crash; the file and the directory are

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A kill (SIGTERM) or the end of the session while a dialog is open over the
 # trainer window: the program still ends at once and the best list is saved,
 # with what the open dialog was about. Twice: during the help page of a

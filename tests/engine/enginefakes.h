@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stand-ins for the window, the MIDI devices and the clock, so a round can be
 // driven tick by tick without a window or a sound card.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The note model: compass fitting, the lower-staff grid, the generator and the pile places.
 #include <QtTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The round tick and the note draw run every 10 ms on the window's thread:
 // they must not allocate. Every allocation of this program is counted.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers and points: clicks and MIDI notes, the penalty, landing on the pile,
 // and a round in which all 200 notes are answered.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The note draw: exact notes for given clock readings, no repeated pitch, the
 // compass kept, and the frequencies over many draws.
 #include <QtTest>

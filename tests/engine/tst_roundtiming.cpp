@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // When things happen in a round: ticks, pauses, the creeping entry, the free note,
 // and the order of the round's calls to the window and the devices.
 #include <QtTest>

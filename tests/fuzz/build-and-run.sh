@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the best-list reader's libFuzzer target with clang (AddressSanitizer
 # and UndefinedBehaviorSanitizer) and runs it.
 #   tests/fuzz/build-and-run.sh [seconds] [extra libFuzzer options...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the best-list file reader: whatever the bytes, the
 // reader must not write beyond a name field, must leave the list untouched
 // when it refuses, and a list it accepts must write and read back unchanged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input mailbox under ThreadSanitizer: the platform's thread floods notes
 // through the input callback while the window's thread takes them. Every note
 // taken must be one that was sent, later than the one taken before (so none is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in synthesizer under ThreadSanitizer, without Qt: the window's
 // thread sends a stream of messages while the SoundFont is read on a thread
 // of its own and goes on as the reading ends. The sanitizer must see no race,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MIDI devices for real, through a JACK server of the test's own (dummy
 // driver, no sound card) and a test instrument made with JACK itself.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device holder with a recording platform: what it opens, what it sends,
 // what the input callback lets into the mailbox.
 #include <QtTest>

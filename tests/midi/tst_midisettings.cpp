@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MIDI settings dialog against a recording MIDI platform: which buttons
 // it makes, where, and what OK, Abbrechen, Escape and the close box do to the
 // device holder.

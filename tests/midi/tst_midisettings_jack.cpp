@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MIDI settings dialog with the system's real MIDI ports: a JACK server of
 // the test's own (dummy driver, no sound card) and test instruments made with
 // JACK itself. The ports are chosen by clicking their buttons, as a user would.

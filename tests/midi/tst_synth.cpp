@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in synthesizer for real: rendered without an audio device, with
 // the distribution's General MIDI SoundFont.
 #include <QtTest>

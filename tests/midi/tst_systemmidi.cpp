@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system's MIDI devices as the program numbers and names them, and what
 // happens when there is nothing to play on.
 #include <QtTest>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers shared by the packaging tests: a tally of named checks that ends in
 # the usual "N passed, N failed" line, and the install into a temporary root.
 
@@ -39,6 +40,7 @@ expected_files() {
   echo usr/lib/qvb-zaradariveda/libqvbsynth.so
   echo usr/share/applications/qvb-zaradariveda.desktop
   echo usr/share/metainfo/io.github.qvb.Zaradariveda.metainfo.xml
+  echo usr/share/doc/qvb-zaradariveda/copyright
   local s
   for s in $ICON_SIZES; do
     echo "usr/share/icons/hicolor/${s}x${s}/apps/qvb-zaradariveda.png"

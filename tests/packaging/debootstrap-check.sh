@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package on a clean Debian 12: a minimal system made with
 # debootstrap, the package installed into it with apt and nothing else (no
 # recommended packages), then the game started as the menu starts it, by an

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package made by `cpack -G DEB`: its control fields, the runtime
 # dependencies a pupil's computer needs, and its file list.
 set -u
@@ -77,6 +78,11 @@ check "data files are not executable" \
 
 dpkg-deb -x "$DEB" "$T/root"
 check "the program in the package is stripped" grep -q ', stripped' <(file -b "$T/root/usr/bin/QVB-Vevivivodarav")
+check "the package carries its licence as a machine-readable copyright file" \
+  grep -q '^License: GPL-3.0-or-later$' "$T/root/usr/share/doc/qvb-zaradariveda/copyright"
+check "the copyright file is in the Debian copyright format" \
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  "$T/root/usr/share/doc/qvb-zaradariveda/copyright"
 check "the menu entry in the package is valid" \
   desktop-file-validate "$T/root/usr/share/applications/qvb-zaradariveda.desktop"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cmake --install` into a temporary root: every file in its standard place and
 # nothing else, the menu entry and the software-centre description valid, the
 # icon that the menu entry names present in every size at that pixel size.
@@ -42,6 +43,8 @@ check "the description is named after its component id" \
   grep -q '<id>io.github.qvb.Zaradariveda</id>' "$METAINFO"
 check "the description launches the installed menu entry" \
   grep -q '<launchable type="desktop-id">qvb-zaradariveda.desktop</launchable>' "$METAINFO"
+check "the description names the program's licence" \
+  grep -q '<project_license>GPL-3.0-or-later</project_license>' "$METAINFO"
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$BUILD/CPackConfig.cmake")
 check "the description's newest release is the program's version ($version)" \
   grep -q "<release version=\"$version\"" "$METAINFO"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The menu launcher: the trainer must start in the user's own data folder,
 # never in / or wherever the menu happens to start it, because it writes its
 # best list into the working directory. A stand-in program beside the launcher

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed trainer started as the desktop menu starts it: through the
 # launcher, from a folder it must not write to. The best list lands in the
 # user's data folder, and a second start finds it again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakemidi.h"
 
 class FakeMidi::OutPort final : public MidiOutPort {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cell under the pointer: which moves change it, which ask for a repaint,
 // and what the view highlights after an option change.
 #include <QtTest>

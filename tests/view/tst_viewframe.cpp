@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frames of the view painted into an image: background, range shading, the
 // hover cell, the entry line, the points pile and the points text.
 #include <QtTest>

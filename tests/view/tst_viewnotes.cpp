@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notes of a round as the view paints them: bars, heads, signs and
 // ledger lines by state, result and practice mode.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The committed pictures, as the view loads them: sizes, staff rows and
 // columns, note cells, colours and grounds.
 #include <QtTest>

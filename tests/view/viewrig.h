@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A round without window or devices, and the view that paints it into an
 // image, so that frames can be checked pixel by pixel.

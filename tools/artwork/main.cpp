@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program's pictures and icon into a folder (resources/pictures by
 // default), named by their resource ids.
 #include "glyphs.h"
