@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs what the program and its tests need, builds, and runs every test through ctest.
+# Installs what the game and its tests, benchmarks and checks need, builds all
+# of it, and runs every test through ctest.
 # Then the unit and widget tests again, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and the MIDI input tests built with ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+./scripts/install-deps.sh --tests
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQVB_BUILD_TESTS=ON -DQVB_BUILD_BENCH=ON
 cmake --build build --parallel "$(nproc)"
 ./scripts/clean-stale-jack.sh
 ctest --test-dir build --output-on-failure --timeout 600
@@ -37,14 +38,14 @@ sanitizer_verdict() { # BUILD_DIR TEST_BINARY...
   done
 }
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_SANITIZE=ON
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_SANITIZE=ON -DQVB_BUILD_TESTS=ON -DQVB_BUILD_BENCH=OFF
 cmake --build build-asan --parallel "$(nproc)" --target qvb_unit_tests
 ctest --test-dir build-asan -L unit -E "$JACK_TESTS" --output-on-failure --timeout 600
 sanitizer_verdict build-asan tests/midi/tst_jackmidi tests/midi/tst_midisettings_jack
 
 # The MIDI input under ThreadSanitizer: the mailbox between the input's thread
 # and the window's, the device holder, and the real input on JACK.
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_TSAN=ON
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_TSAN=ON -DQVB_BUILD_TESTS=ON -DQVB_BUILD_BENCH=OFF
 cmake --build build-tsan --parallel "$(nproc)" --target tst_mididevices tst_jackmidi midi_mailbox_tsan
 ctest --test-dir build-tsan -R '^(tst_mididevices|midi_mailbox_tsan)$' --output-on-failure --timeout 600
 sanitizer_verdict build-tsan tests/midi/tst_jackmidi

@@ -1,22 +1,36 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs every Debian package the program, its tests and its benchmarks need.
-# Used by run.sh and test.sh; safe to run again (apt-get skips what is there).
+# Installs the Debian packages the game needs, and with --tests also what its
+# tests, benchmarks and checks need.
+#
+#   scripts/install-deps.sh           # building and playing the game (run.sh)
+#   scripts/install-deps.sh --tests   # that, and the developer's tools (test.sh)
+#
+# Safe to run again: only what is missing is installed.
 set -euo pipefail
 
-PACKAGES=(
-  # build
-  build-essential cmake ninja-build pkg-config git
-  # windows, dialogs, painting
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6 fonts-liberation2 libfontconfig-dev
-  # a light face for the new entry in the best list (Liberation Sans has none)
-  fonts-dejavu-extra
-  # built-in synthesizer and its General MIDI sounds
+GAME=(
+  # the compiler and the build
+  g++ cmake ninja-build pkg-config
+  # windows, dialogs, painting (Qt's X11 platform plugin is part of libqt6gui6),
+  # and fontconfig, which the program asks for its dialogs' fonts
+  qt6-base-dev qt6-base-dev-tools libfontconfig-dev
+  # the dialogs' fonts, and a light face for the new entry in the best list
+  # (Liberation Sans has none)
+  fonts-liberation2 fonts-dejavu-extra
+  # built-in synthesizer and its General MIDI sounds; SDL is one of its sound outputs
   libfluidsynth-dev timgm6mb-soundfont libsdl2-dev
   # external MIDI ports
   librtmidi-dev libjack-jackd2-dev libasound2-dev
-  # tests: a JACK server of their own, a real X server, screenshots, clicks
+  # Qt's SQLite driver: the history of rounds is kept in an SQLite file
+  libqt6sql6-sqlite
+)
+
+TESTS=(
+  # a JACK server of the tests' own, a real X server, screenshots, clicks
   jackd2 xvfb xauth x11-utils imagemagick xdotool
+  # a real sound server with a null sink, and a second SoundFont
+  pulseaudio pulseaudio-utils musescore-general-soundfont-small
   # end-to-end tests: a working directory made unwritable (chattr)
   e2fsprogs
   # benchmarks
@@ -25,14 +39,22 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # desktop integration checks
   desktop-file-utils appstream
-  # the Debian package (cpack -G DEB, its dependencies found by dpkg-shlibdeps),
-  # and Qt's X11 platform plugin that the package depends on
-  dpkg-dev file qt6-qpa-plugins
+  # the Debian package (cpack -G DEB, its dependencies found by dpkg-shlibdeps)
+  dpkg-dev file
   # the package's check in a clean Debian root (tests/packaging/debootstrap-check.sh, by hand)
   debootstrap
   # artwork generator (tools/, only with -DQVB_BUILD_ARTWORK_TOOL=ON): the music font
   fonts-freefont-ttf
 )
+
+case "${1:-}" in
+  "") PACKAGES=("${GAME[@]}") ;;
+  --tests) PACKAGES=("${GAME[@]}" "${TESTS[@]}") ;;
+  *)
+    echo "usage: $0 [--tests]" >&2
+    exit 2
+    ;;
+esac
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
