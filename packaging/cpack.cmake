@@ -26,14 +26,14 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The shared libraries (Qt 6 Widgets, FluidSynth, RtMidi, the C++ runtime) are
-# found by dpkg-shlibdeps; what the program loads at run time by other means is
-# named here: Qt's X11 platform plugin (only recommended by Qt's own packages,
-# yet without it no window opens), the General MIDI SoundFont the built-in
-# synthesizer plays, the Liberation fonts that stand in for the dialogs' fonts,
-# and the light DejaVu face that marks a new entry in the best list.
+# found by dpkg-shlibdeps, and Qt's X11 platform plugin comes with the Qt 6 GUI
+# library among them; what the program loads at run time by other means is
+# named here: the General MIDI SoundFont the built-in synthesizer plays, the
+# Liberation fonts that stand in for the dialogs' fonts, and the light DejaVu
+# face that marks a new entry in the best list.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "qt6-qpa-plugins, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-extra")
+  "timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-extra")
 # The bigger SoundFont sounds richer; it takes over the default SoundFont path.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fluid-soundfont-gm")
 

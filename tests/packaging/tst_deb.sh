@@ -45,7 +45,6 @@ while IFS='|' read -r what packages; do
   check "Depends names $what ($packages)" has_clause $packages
 done <<'TABLE'
 the Qt 6 Widgets runtime|libqt6widgets6
-Qt's X11 platform plugin, without which no window opens|qt6-qpa-plugins
 the built-in synthesizer|libfluidsynth3
 the external MIDI ports|librtmidi6
 a General MIDI SoundFont|timgm6mb-soundfont fluid-soundfont-gm sf2-soundfont-gm
@@ -53,6 +52,11 @@ the Liberation fonts|fonts-liberation2
 the light face of a new best-list entry|fonts-dejavu-extra
 the C++ runtime|libstdc++6
 TABLE
+# Without Qt's X11 platform plugin no window opens; whichever package holds it
+# here must itself be a dependency.
+xcb=$(dpkg -S '*/qt6/plugins/platforms/libqxcb.so' 2>/dev/null | head -n 1 | cut -d: -f1)
+check "Qt's X11 platform plugin is found here" test -n "$xcb"
+check "Depends names the package of Qt's X11 platform plugin ($xcb)" has_clause "$xcb"
 # Every dependency must exist in Debian 12: each clause is met on this machine,
 # which has the program's build dependencies installed.
 while read -r clause; do
