@@ -117,7 +117,7 @@ private:
 
 void TestJackMidi::initTestCase() {
     m_server = std::make_unique<JackServer>();
-    QVERIFY2(m_server->running(), "jackd did not start: run scripts/install-deps.sh");
+    QVERIFY2(m_server->running(), "jackd did not start: run scripts/install-deps.sh --tests");
 }
 
 void TestJackMidi::init() {

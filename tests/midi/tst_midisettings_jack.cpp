@@ -67,7 +67,7 @@ private:
 
 void TestMidiSettingsJack::initTestCase() {
     m_server = std::make_unique<JackServer>();
-    QVERIFY2(m_server->running(), "jackd did not start: run scripts/install-deps.sh");
+    QVERIFY2(m_server->running(), "jackd did not start: run scripts/install-deps.sh --tests");
 }
 
 void TestMidiSettingsJack::init() {
