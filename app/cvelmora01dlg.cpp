@@ -206,6 +206,9 @@ void CVelmora01Dlg::connectControls() {
     connect(button(IdBlacken), &QAbstractButton::clicked, this, [this] { toggleBlackenRange(); });
     connect(controlAs<QComboBox>(this, IdInstrument), &QComboBox::activated, this,
             [this](int index) { onInstrumentChosen(index); });
+    // Every change of the list reaches the file at once: a crash or a power
+    // cut later in the afternoon loses nothing that was already won.
+    connect(&m_bestListDlg, &CHiscore::listChanged, this, [this] { saveBestList(); });
 }
 
 void CVelmora01Dlg::done(int result) {
@@ -235,6 +238,7 @@ void CVelmora01Dlg::loadBestList() {
 }
 
 void CVelmora01Dlg::saveBestList() {
+    // Also while the program runs, whenever the list or the name changes.
     // A file that cannot be written is left as it was, without a message.
     ::saveBestList(m_bestListPath, m_bestListDlg.m_bestList, m_playerNameDlg.m_playerName);
 }
@@ -242,8 +246,11 @@ void CVelmora01Dlg::saveBestList() {
 void CVelmora01Dlg::showBestList() { m_bestListDlg.showForCompass(m_compass.m_octaves); }
 
 void CVelmora01Dlg::askPlayerName() {
+    const QString before = m_playerNameDlg.m_playerName;
     m_playerNameDlg.exec();
     updateTitle(); // also after Escape, with the name unchanged
+    if (m_playerNameDlg.m_playerName != before)
+        saveBestList();
 }
 
 void CVelmora01Dlg::showMidiSettings() { m_midiSettingsDlg.exec(); }

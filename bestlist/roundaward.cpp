@@ -71,7 +71,10 @@ void awardRoundResult(QWidget* owner, CHiscore& bestListDlg, uint16_t octaves, u
     showMessage(owner, awardtext::enteredCaption(), awardtext::enteredText());
     CHiscore dialog(owner);
     dialog.setState(copy);
+    // A column cleared in it counts at once, with the new entry.
+    QObject::connect(&dialog, &CHiscore::listChanged, &bestListDlg,
+                     [&] { bestListDlg.takeBack(dialog.state()); });
     dialog.exec();
     // Taken back however the dialog closed, with any column cleared in it.
-    bestListDlg.setState(dialog.state());
+    bestListDlg.takeBack(dialog.state());
 }

@@ -27,9 +27,10 @@ QString noPlaceCaption();
 
 // The last step of a round that ended by itself: works on a copy of the
 // best-list dialog's state. A real entry is congratulated, then the copy is
-// shown as the best list and taken back however that dialog closes (with any
-// column cleared in it); a result without a place gets its message; practice
-// mode only says which place it would have been, and never changes the list.
+// shown as the best list and taken back however that dialog closes, and at
+// every column cleared in it; each time the dialog object says its list
+// changed. A result without a place gets its message; practice mode only says
+// which place it would have been, and never changes the list.
 void awardRoundResult(QWidget* owner, CHiscore& bestListDlg, uint16_t octaves, uint16_t points,
                       bool practice, const QString& playerName,
                       const ShowMessage& showMessage = showRoundMessage);

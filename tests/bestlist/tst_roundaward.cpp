@@ -122,12 +122,14 @@ private slots:
         CHiscore bestList;
         bestList.setState({defaults(), 3, 5});
         const HiscoreState before = bestList.state();
+        QSignalSpy changed(&bestList, &CHiscore::listChanged);
         ModalDriver driver([](QWidget* w) { w->close(); });
         awardRoundResult(&m_owner, bestList, uint16_t(octaves), uint16_t(points), practice,
                          QStringLiteral("PUPIL"), recorder());
         QCoreApplication::processEvents();
         QCOMPARE(driver.seen(), 0);
         QCOMPARE(bestList.state(), before); // list and display fields alike
+        QCOMPARE(changed.count(), 0);       // nothing to save
         if (caption.isEmpty()) {
             QVERIFY(m_messages.isEmpty());
         } else {
@@ -151,6 +153,10 @@ private slots:
         QFETCH(QList<int>, clearedColumns);
         CHiscore bestList;
         bestList.setState({defaults(), 4, -1});
+        // What the list holds each time it says it changed (when the program saves it).
+        QList<BestList> saved;
+        connect(&bestList, &CHiscore::listChanged, this,
+                [&] { saved.append(bestList.m_bestList); });
         HiscoreState seen;
         bool wasCopy = false;
         ModalDriver driver([&](QWidget* w) {
@@ -179,9 +185,14 @@ private slots:
         QCOMPARE(QByteArray(seen.bestList.at(1, 4).name), QByteArray("J\xd6RG"));
         QCOMPARE(bestList.m_bestList.at(1, 4).points, clearedColumns.contains(1) ? 0 : 7);
 
+        // Once at every clearing, with the entry; once more as the dialog closes.
         BestList expected = seen.bestList;
-        for (int c : clearedColumns)
-            expected.clearColumn(c);
+        QCOMPARE(saved.size(), clearedColumns.size() + 1);
+        for (qsizetype k = 0; k < clearedColumns.size(); ++k) {
+            expected.clearColumn(clearedColumns[k]);
+            QVERIFY(saved[k] == expected);
+        }
+        QVERIFY(saved.back() == expected);
         QCOMPARE(bestList.state(), (HiscoreState{expected, 1, 4}));
     }
 
