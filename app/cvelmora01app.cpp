@@ -40,8 +40,10 @@ int CVelmora01App::run(int argc, char** argv) {
     SignalBridge bridge;
     QObject::connect(&bridge, &SignalBridge::terminationRequested, &dialog,
                      &CVelmora01Dlg::requestEnd);
+    // A logout asks first, and may still be cancelled: the list is saved and
+    // the game goes on; the session's real end comes as SIGTERM.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &dialog,
-                     [&dialog] { dialog.requestEnd(); });
+                     [&dialog] { dialog.commitData(); });
 
     dialog.run();
     return 0;

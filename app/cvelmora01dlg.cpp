@@ -89,6 +89,11 @@ void CVelmora01Dlg::requestEnd() {
     QCoreApplication::exit(0);
 }
 
+void CVelmora01Dlg::commitData() {
+    if (!m_tornDown)
+        saveBestList();
+}
+
 void CVelmora01Dlg::initDialog() {
     // 1. The controls of the template, the instrument names in the combobox.
     buildControls(this, Controls);

@@ -36,6 +36,10 @@ public:
     // while a dialog or message box is open over the window: every open one
     // is left as if cancelled, then the teardown saves the best list.
     void requestEnd();
+    // The session is about to end (a logout, which may still be cancelled):
+    // the best list is saved, and the game goes on. The end itself comes as
+    // a signal, then requestEnd.
+    void commitData();
     // The start-up alone (run() does it first); tests show the window themselves.
     void initDialog();
     void setMessageFn(MessageFn fn) { m_messageFn = std::move(fn); }

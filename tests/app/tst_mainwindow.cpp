@@ -118,6 +118,7 @@ private slots:
     void optionRadiosFitTheOtherGroup();
     void signalEndsTheWindowAndSavesTheList();
     void changesReachTheFileAtOnce_data();
+    void sessionAskingToSaveLeavesTheGameRunning();
     void changesReachTheFileAtOnce();
 };
 
@@ -519,6 +520,23 @@ void TstMainWindow::changesReachTheFileAtOnce() {
     rig.dlg->done(QDialog::Accepted);
     if (!expected.isEmpty())
         QCOMPARE(fileBytes(rig.path()), now);
+}
+
+void TstMainWindow::sessionAskingToSaveLeavesTheGameRunning() {
+    Rig rig;
+    rig.start();
+    const QByteArray before = fileBytes(rig.path());
+    rig.click(IdNewTraining);
+    rig.tick(50);
+    QFile::remove(rig.path());
+    rig.dlg->commitData(); // what a logout that may be cancelled asks
+    QCOMPARE(fileBytes(rig.path()), before);
+    QTest::qWait(50);
+    QVERIFY(rig.dlg->isVisible());
+    QVERIFY(!rig.dlg->closeRequested());
+    rig.tick(50);
+    QVERIFY(rig.dlg->m_round.m_running);
+    QVERIFY(rig.messages.empty());
 }
 
 QTEST_MAIN(TstMainWindow)
