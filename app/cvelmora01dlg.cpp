@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -261,12 +260,10 @@ void CVelmora01Dlg::askPlayerName() {
 void CVelmora01Dlg::showMidiSettings() { m_midiSettingsDlg.exec(); }
 
 void CVelmora01Dlg::showMessage(QWidget* owner, const QString& text, const QString& caption) {
-    if (m_messageFn) {
+    if (m_messageFn)
         m_messageFn(owner, text, caption);
-        return;
-    }
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
-    box.exec();
+    else
+        showMessageBox(owner, text, caption);
 }
 
 void CVelmora01Dlg::showHelp() {
@@ -419,7 +416,7 @@ void CVelmora01Dlg::finishRoundAfterPaint() {
     m_round.finishRound();
     awardRoundResult(this, m_bestListDlg, m_compass.m_octaves, m_round.m_points,
                      m_round.m_practice, m_playerNameDlg.m_playerName,
-                     [this](QWidget* owner, const QString& caption, const QString& text) {
+                     [this](QWidget* owner, const QString& text, const QString& caption) {
                          showMessage(owner, text, caption);
                      });
 }

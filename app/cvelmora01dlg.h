@@ -12,6 +12,7 @@
 #include "cplayername.h"
 #include "hovercell.h"
 #include "viewpainter.h"
+#include "messagebox.h"
 #include "mididevices.h"
 #include "roundhost.h"
 #include "traininground.h"
@@ -25,7 +26,7 @@ class CVelmora01Dlg : public QDialog, private RoundHost {
     Q_OBJECT
 public:
     // Shows a message box: owner (nullptr: none), text, caption. Tests record instead.
-    using MessageFn = std::function<void(QWidget* owner, const QString& text, const QString& caption)>;
+    using MessageFn = MessageBoxFn;
 
     CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* parent = nullptr);
     ~CVelmora01Dlg() override;

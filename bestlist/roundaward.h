@@ -2,18 +2,11 @@
 #pragma once
 #include <QString>
 #include <cstdint>
-#include <functional>
+
+#include "messagebox.h"
 
 class QWidget;
 class CHiscore;
-
-// Shows one message of the round's end. The program shows a message box;
-// tests put in a recorder.
-using ShowMessage =
-    std::function<void(QWidget* owner, const QString& caption, const QString& text)>;
-
-// A modal message box owned by `owner`, with an OK button and no icon.
-void showRoundMessage(QWidget* owner, const QString& caption, const QString& text);
 
 // The messages of a round's end, with their captions.
 namespace awardtext {
@@ -33,4 +26,4 @@ QString noPlaceCaption();
 // which place it would have been, and never changes the list.
 void awardRoundResult(QWidget* owner, CHiscore& bestListDlg, uint16_t octaves, uint16_t points,
                       bool practice, const QString& playerName,
-                      const ShowMessage& showMessage = showRoundMessage);
+                      const MessageBoxFn& showMessage = showMessageBox);

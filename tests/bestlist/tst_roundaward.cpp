@@ -44,8 +44,8 @@ class TestRoundAward : public QObject {
 private:
     QWidget m_owner;
     QList<Message> m_messages;
-    ShowMessage recorder() {
-        return [this](QWidget* owner, const QString& caption, const QString& text) {
+    MessageBoxFn recorder() {
+        return [this](QWidget* owner, const QString& text, const QString& caption) {
             QCOMPARE(owner, &m_owner);
             m_messages.append({caption, text});
         };
@@ -198,7 +198,7 @@ private slots:
 
     void messageBoxHasOneOkButtonAndNoIcon() {
         QMessageBox::Icon icon = QMessageBox::Warning;
-        QString text;
+        QString text, caption;
         QWidget* parent = nullptr;
         int buttons = 0;
         ModalDriver driver([&](QWidget* w) {
@@ -206,13 +206,15 @@ private slots:
             QVERIFY(box);
             icon = box->icon();
             text = box->text();
+            caption = box->windowTitle();
             parent = box->parentWidget();
             buttons = box->buttons().size();
             box->button(QMessageBox::Ok)->click();
         });
-        showRoundMessage(&m_owner, NoPlaceCaption, QStringLiteral("zwei\nZeilen"));
+        showMessageBox(&m_owner, QStringLiteral("zwei\nZeilen"), NoPlaceCaption);
         QCOMPARE(icon, QMessageBox::NoIcon);
         QCOMPARE(text, QStringLiteral("zwei\nZeilen"));
+        QCOMPARE(caption, NoPlaceCaption);
         QCOMPARE(parent, &m_owner);
         QCOMPARE(buttons, 1);
     }
