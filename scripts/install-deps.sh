@@ -19,6 +19,8 @@ PACKAGES=(
   jackd2 xvfb xauth x11-utils imagemagick xdotool
   # end-to-end tests: a working directory made unwritable (chattr)
   e2fsprogs
+  # end-to-end tests: a session manager of the test's own (XSMP)
+  libsm-dev libice-dev
   # benchmarks
   libbenchmark-dev
   # sanitizer and fuzzing builds
