@@ -5,7 +5,6 @@
 #include "chiscore.h"
 #include "windows1252.h"
 
-
 namespace awardtext {
 
 QString practiceText(int octaves, int place) {
