@@ -14,6 +14,11 @@
 #include "systemmidi.h"
 
 int CVelmora01App::run(int argc, char** argv) {
+    // First: SystemMidi may setenv, which is unsafe while another thread may getenv.
+    SystemMidi platform(SynthConfig::fromEnvironment(), openSynthFromModule);
+    // The built-in synthesizer starts once the window is on the screen.
+    platform.deferSynth();
+
     // The first control with text reads the font configuration, some
     // hundredths of a second of parsing; the second core does it while the
     // application connects to the display. Fontconfig makes the first
@@ -21,9 +26,6 @@ int CVelmora01App::run(int argc, char** argv) {
     std::thread fontSetup([] { FcInit(); });
 
     Q_INIT_RESOURCE(pictures);
-    // The built-in synthesizer starts once the window is on the screen.
-    SystemMidi platform(SynthConfig::fromEnvironment(), openSynthFromModule);
-    platform.deferSynth();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QVB-Zaradariveda"));
@@ -38,8 +40,10 @@ int CVelmora01App::run(int argc, char** argv) {
     SignalBridge bridge;
     QObject::connect(&bridge, &SignalBridge::terminationRequested, &dialog,
                      &CVelmora01Dlg::requestEnd);
+    // A logout asks first, and may still be cancelled: the list is saved and
+    // the game goes on; the session's real end comes as SIGTERM.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &dialog,
-                     [&dialog] { dialog.requestEnd(); });
+                     [&dialog] { dialog.commitData(); });
 
     dialog.run();
     return 0;

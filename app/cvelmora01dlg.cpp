@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -87,6 +86,11 @@ void CVelmora01Dlg::requestEnd() {
     // every event loop lets the code behind each open dialog finish as if it
     // were cancelled; no loop starts after this, and run() tears down.
     QCoreApplication::exit(0);
+}
+
+void CVelmora01Dlg::commitData() {
+    if (!m_tornDown)
+        saveBestList();
 }
 
 void CVelmora01Dlg::initDialog() {
@@ -206,6 +210,9 @@ void CVelmora01Dlg::connectControls() {
     connect(button(IdBlacken), &QAbstractButton::clicked, this, [this] { toggleBlackenRange(); });
     connect(controlAs<QComboBox>(this, IdInstrument), &QComboBox::activated, this,
             [this](int index) { onInstrumentChosen(index); });
+    // Every change of the list reaches the file at once: a crash or a power
+    // cut later in the afternoon loses nothing that was already won.
+    connect(&m_bestListDlg, &CHiscore::listChanged, this, [this] { saveBestList(); });
 }
 
 void CVelmora01Dlg::done(int result) {
@@ -235,6 +242,7 @@ void CVelmora01Dlg::loadBestList() {
 }
 
 void CVelmora01Dlg::saveBestList() {
+    // Also while the program runs, whenever the list or the name changes.
     // A file that cannot be written is left as it was, without a message.
     ::saveBestList(m_bestListPath, m_bestListDlg.m_bestList, m_playerNameDlg.m_playerName);
 }
@@ -242,19 +250,20 @@ void CVelmora01Dlg::saveBestList() {
 void CVelmora01Dlg::showBestList() { m_bestListDlg.showForCompass(m_compass.m_octaves); }
 
 void CVelmora01Dlg::askPlayerName() {
+    const QString before = m_playerNameDlg.m_playerName;
     m_playerNameDlg.exec();
     updateTitle(); // also after Escape, with the name unchanged
+    if (m_playerNameDlg.m_playerName != before)
+        saveBestList();
 }
 
 void CVelmora01Dlg::showMidiSettings() { m_midiSettingsDlg.exec(); }
 
 void CVelmora01Dlg::showMessage(QWidget* owner, const QString& text, const QString& caption) {
-    if (m_messageFn) {
+    if (m_messageFn)
         m_messageFn(owner, text, caption);
-        return;
-    }
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
-    box.exec();
+    else
+        showMessageBox(owner, text, caption);
 }
 
 void CVelmora01Dlg::showHelp() {
@@ -407,7 +416,7 @@ void CVelmora01Dlg::finishRoundAfterPaint() {
     m_round.finishRound();
     awardRoundResult(this, m_bestListDlg, m_compass.m_octaves, m_round.m_points,
                      m_round.m_practice, m_playerNameDlg.m_playerName,
-                     [this](QWidget* owner, const QString& caption, const QString& text) {
+                     [this](QWidget* owner, const QString& text, const QString& caption) {
                          showMessage(owner, text, caption);
                      });
 }

@@ -12,6 +12,7 @@
 #include "cplayername.h"
 #include "hovercell.h"
 #include "viewpainter.h"
+#include "messagebox.h"
 #include "mididevices.h"
 #include "roundhost.h"
 #include "traininground.h"
@@ -25,7 +26,7 @@ class CVelmora01Dlg : public QDialog, private RoundHost {
     Q_OBJECT
 public:
     // Shows a message box: owner (nullptr: none), text, caption. Tests record instead.
-    using MessageFn = std::function<void(QWidget* owner, const QString& text, const QString& caption)>;
+    using MessageFn = MessageBoxFn;
 
     CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* parent = nullptr);
     ~CVelmora01Dlg() override;
@@ -36,6 +37,10 @@ public:
     // while a dialog or message box is open over the window: every open one
     // is left as if cancelled, then the teardown saves the best list.
     void requestEnd();
+    // The session is about to end (a logout, which may still be cancelled):
+    // the best list is saved, and the game goes on. The end itself comes as
+    // a signal, then requestEnd.
+    void commitData();
     // The start-up alone (run() does it first); tests show the window themselves.
     void initDialog();
     void setMessageFn(MessageFn fn) { m_messageFn = std::move(fn); }

@@ -49,6 +49,11 @@ void CHiscore::setState(const HiscoreState& state) {
     m_highlightRank = state.highlightRank;
 }
 
+void CHiscore::takeBack(const HiscoreState& state) {
+    setState(state);
+    emit listChanged();
+}
+
 void CHiscore::showForCompass(int octaves) {
     m_showColumn = octaves;
     m_highlightRank = -1;
@@ -133,4 +138,5 @@ void CHiscore::clearColumn(int column) {
     m_bestList.clearColumn(column);
     for (int index = 0; index < BestList::Places; ++index)
         showEntry(column, index);
+    emit listChanged();
 }

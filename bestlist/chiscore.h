@@ -29,6 +29,8 @@ public:
 
     HiscoreState state() const { return {m_bestList, m_showColumn, m_highlightRank}; }
     void setState(const HiscoreState& state);
+    // Takes back the state of a copy whose list changed (a round's entry), and says so.
+    void takeBack(const HiscoreState& state);
 
     // The "Bestenliste" button: the list of the compass, nothing highlighted.
     void showForCompass(int octaves);
@@ -41,6 +43,10 @@ public:
     static bool isLightFace(const QString& styleName);
 
     void setVisible(bool visible) override;
+
+signals:
+    // The list in this object changed: a column was cleared or a copy taken back.
+    void listChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -5,13 +5,6 @@
 #include "chiscore.h"
 #include "windows1252.h"
 
-#include <QMessageBox>
-
-void showRoundMessage(QWidget* owner, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
-    box.exec();
-}
-
 namespace awardtext {
 
 QString practiceText(int octaves, int place) {
@@ -45,7 +38,7 @@ QString noPlaceCaption() {
 } // namespace awardtext
 
 void awardRoundResult(QWidget* owner, CHiscore& bestListDlg, uint16_t octaves, uint16_t points,
-                      bool practice, const QString& playerName, const ShowMessage& showMessage) {
+                      bool practice, const QString& playerName, const MessageBoxFn& showMessage) {
     HiscoreState copy = bestListDlg.state();
     copy.showColumn = octaves;
     const std::string name = toWindows1252(playerName);
@@ -54,11 +47,11 @@ void awardRoundResult(QWidget* owner, CHiscore& bestListDlg, uint16_t octaves, u
 
     switch (outcome.kind) {
     case AwardOutcome::PracticeWouldEnter:
-        showMessage(owner, awardtext::practiceCaption(),
-                    awardtext::practiceText(octaves, outcome.index + 1));
+        showMessage(owner, awardtext::practiceText(octaves, outcome.index + 1),
+                    awardtext::practiceCaption());
         return; // the copy is thrown away: the list stays as it was
     case AwardOutcome::NoPlace:
-        showMessage(owner, awardtext::noPlaceCaption(), awardtext::noPlaceText(points));
+        showMessage(owner, awardtext::noPlaceText(points), awardtext::noPlaceCaption());
         return;
     case AwardOutcome::PracticeNoPlace:
     case AwardOutcome::NoColumn:
@@ -68,10 +61,13 @@ void awardRoundResult(QWidget* owner, CHiscore& bestListDlg, uint16_t octaves, u
     }
 
     copy.highlightRank = outcome.index;
-    showMessage(owner, awardtext::enteredCaption(), awardtext::enteredText());
+    showMessage(owner, awardtext::enteredText(), awardtext::enteredCaption());
     CHiscore dialog(owner);
     dialog.setState(copy);
+    // A column cleared in it counts at once, with the new entry.
+    QObject::connect(&dialog, &CHiscore::listChanged, &bestListDlg,
+                     [&] { bestListDlg.takeBack(dialog.state()); });
     dialog.exec();
     // Taken back however the dialog closed, with any column cleared in it.
-    bestListDlg.setState(dialog.state());
+    bestListDlg.takeBack(dialog.state());
 }

@@ -2,18 +2,11 @@
 #pragma once
 #include <QString>
 #include <cstdint>
-#include <functional>
+
+#include "messagebox.h"
 
 class QWidget;
 class CHiscore;
-
-// Shows one message of the round's end. The program shows a message box;
-// tests put in a recorder.
-using ShowMessage =
-    std::function<void(QWidget* owner, const QString& caption, const QString& text)>;
-
-// A modal message box owned by `owner`, with an OK button and no icon.
-void showRoundMessage(QWidget* owner, const QString& caption, const QString& text);
 
 // The messages of a round's end, with their captions.
 namespace awardtext {
@@ -27,9 +20,10 @@ QString noPlaceCaption();
 
 // The last step of a round that ended by itself: works on a copy of the
 // best-list dialog's state. A real entry is congratulated, then the copy is
-// shown as the best list and taken back however that dialog closes (with any
-// column cleared in it); a result without a place gets its message; practice
-// mode only says which place it would have been, and never changes the list.
+// shown as the best list and taken back however that dialog closes, and at
+// every column cleared in it; each time the dialog object says its list
+// changed. A result without a place gets its message; practice mode only says
+// which place it would have been, and never changes the list.
 void awardRoundResult(QWidget* owner, CHiscore& bestListDlg, uint16_t octaves, uint16_t points,
                       bool practice, const QString& playerName,
-                      const ShowMessage& showMessage = showRoundMessage);
+                      const MessageBoxFn& showMessage = showMessageBox);

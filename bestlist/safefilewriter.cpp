@@ -113,11 +113,33 @@ void syncDirectory(const std::string& path) {
         ::fsync(dir.get());
 }
 
+// Over the old contents from the start, then cut to the new length: a list of
+// about the old size is never empty on the disk, not even for a moment.
 WriteOutcome writeInPlace(int fd, std::string_view bytes, WriteInterruption cut) {
     bool crashed = false;
-    if (::ftruncate(fd, 0) != 0 || !writeAll(fd, bytes, cut, crashed) || ::fsync(fd) != 0)
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes, cut, crashed) ||
+        ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
         return WriteOutcome::Failed;
     return WriteOutcome::WrittenInPlace;
+}
+
+// Gives the new file the old one's owner, group and permission bits, as far
+// as we may; true when all three are the old file's now. An ordinary user
+// keeps another owner never, and a group only if they belong to it (or the
+// folder hands its group down).
+bool takeOverOwnership(int fd, const struct stat& old) {
+    struct stat now;
+    if (::fstat(fd, &now) != 0)
+        return false;
+    if (now.st_uid != old.st_uid || now.st_gid != old.st_gid) {
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+            ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0)
+            return false;
+    }
+    // After the owner: a change of owner clears the set-id bits.
+    ::fchmod(fd, old.st_mode & 07777);
+    return ::fstat(fd, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid &&
+           (now.st_mode & 07777) == (old.st_mode & 07777);
 }
 
 } // namespace
@@ -146,14 +168,14 @@ WriteOutcome replaceFileContents(const std::string& path, std::string_view bytes
     if (!temp.valid())
         return exists ? writeInPlace(oldFile.get(), bytes, cut) : WriteOutcome::Failed;
 
-    if (exists) {
-        ::fchmod(temp.get(), old.st_mode & 07777);
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-            // Only a privileged user can keep another owner; otherwise the
-            // file becomes ours, as any rewrite by its editor would.
-            if (::fchown(temp.get(), old.st_uid, old.st_gid) == 0)
-                ::fchmod(temp.get(), old.st_mode & 07777);
-        }
+    // A file shared by a class (another pupil's, or the group's) must stay
+    // theirs: a new file would be ours and our group's, and the next pupil
+    // could no longer write it. Then, and for a file with a second name, the
+    // old file is written where it is, as an editor of a shared file does.
+    if (exists && (old.st_nlink > 1 || !takeOverOwnership(temp.get(), old))) {
+        temp.close();
+        ::unlink(tempPath.c_str());
+        return writeInPlace(oldFile.get(), bytes, cut);
     }
 
     bool crashed = false;

@@ -15,7 +15,8 @@ struct WriteInterruption {
 
 enum class WriteOutcome {
     Replaced,       // the new contents stand, written beside and renamed over
-    WrittenInPlace, // the directory takes no new file, so the file was rewritten where it is
+    WrittenInPlace, // rewritten where it is: the directory takes no new file, or a new
+                    // one could not keep the old one's owner, group and mode, or it has links
     LeftAlone,      // the file exists but may not be written (or is no plain file): untouched
     Failed,         // nothing could be written; an old file keeps its contents
 };
@@ -23,9 +24,11 @@ enum class WriteOutcome {
 // Replaces the contents of the file at `path` so that at every moment the
 // file holds either its old or its new contents in full: the bytes go into a
 // temporary file beside it (beside a symbolic link's target, so the link stays
-// a link) with the old file's permission bits, are synced, and the temporary
-// file is renamed over the old one. A file we may not write is left alone, as
-// a refused open would leave it; only where the directory takes no new file is
-// the file rewritten in place.
+// a link) with the old file's owner, group and permission bits, are synced,
+// and the temporary file is renamed over the old one. A file we may not write
+// is left alone, as a refused open would leave it. Where the directory takes
+// no new file, or the new file cannot keep the old one's owner, group and
+// mode (a class's shared list), or the file has a second name, the file is
+// rewritten in place.
 WriteOutcome replaceFileContents(const std::string& path, std::string_view bytes,
                                  WriteInterruption cut = {});

@@ -42,7 +42,7 @@ bool acceptsConnection(const std::string& path) {
 
 void prepareAudioLibraries() {
     // setenv races with every getenv of other threads: only write when needed,
-    // which is once, on the window's thread, before any audio thread exists.
+    // which is once, at the program's start, before it starts any thread.
     const char* noStart = std::getenv("JACK_NO_START_SERVER");
     if (!noStart || std::strcmp(noStart, "1") != 0)
         ::setenv("JACK_NO_START_SERVER", "1", 1);

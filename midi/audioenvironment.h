@@ -4,7 +4,8 @@
 // Prepares the process for the sound libraries before any of them runs:
 // no JACK server is started on our behalf (libjack would block for seconds
 // trying), and libjack's complaints about a missing server stay off the
-// terminal. Safe to call again.
+// terminal. The first call may write the environment, so it must come before
+// the program starts a second thread; later calls only read it.
 void prepareAudioLibraries();
 
 // False when no JACK server can be running for this user: then the JACK

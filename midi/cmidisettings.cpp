@@ -3,7 +3,6 @@
 
 #include <QButtonGroup>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -40,11 +39,6 @@ void narrowUntilItFits(QLabel* label) {
         font.setStretch(stretch);
         label->setFont(font);
     }
-}
-
-void showMessageBox(QWidget* owner, const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
-    box.exec();
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "messagebox.h"
+
 class MidiDevices;
 class QButtonGroup;
 class QRadioButton;
@@ -18,8 +20,7 @@ class CMidiSettings : public QDialog {
     Q_OBJECT
 public:
     // Shows a message box with the given owner, text and title (OK only, no icon).
-    using MessageFn =
-        std::function<void(QWidget* owner, const QString& text, const QString& title)>;
+    using MessageFn = MessageBoxFn;
 
     // Ids of the made buttons: output k is OutIdBase + k, input k is InIdBase + k.
     static constexpr int OutIdBase = 20001;

@@ -8,8 +8,8 @@ void DeferredSynthPort::sendShort(uint32_t message) {
         m_synth->sendShort(message);
         return;
     }
-    if (!m_tried && m_waiting.size() < MaxWaiting)
-        m_waiting.push_back(message);
+    if (!m_tried)
+        m_waiting.keep(message);
 }
 
 bool DeferredSynthPort::finishOpening() {
@@ -18,11 +18,9 @@ bool DeferredSynthPort::finishOpening() {
     m_tried = true;
     if (m_opener)
         m_synth = m_opener();
-    if (m_synth) {
-        for (uint32_t message : m_waiting)
-            m_synth->sendShort(message);
-    }
-    m_waiting.clear();
-    m_waiting.shrink_to_fit();
+    if (m_synth)
+        m_waiting.handOn([this](uint32_t message) { m_synth->sendShort(message); });
+    else
+        m_waiting.drop();
     return m_synth != nullptr;
 }

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <cstddef>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "midiplatform.h"
+#include "waitingmessages.h"
 
 // Output 0 while the built-in synthesizer is not started yet. Starting it
 // (its module, FluidSynth, the audio driver) takes a few hundredths of a
@@ -15,9 +14,6 @@
 class DeferredSynthPort final : public MidiOutPort {
 public:
     using Opener = std::function<std::unique_ptr<MidiOutPort>()>;
-
-    // Far more than the window sends before it is shown; a flood beyond it is dropped.
-    static constexpr std::size_t MaxWaiting = 4096;
 
     explicit DeferredSynthPort(Opener opener);
 
@@ -31,5 +27,5 @@ private:
     Opener m_opener;
     bool m_tried = false;
     std::unique_ptr<MidiOutPort> m_synth;
-    std::vector<uint32_t> m_waiting;
+    WaitingMessages m_waiting;
 };

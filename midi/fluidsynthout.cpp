@@ -13,9 +13,6 @@ namespace {
 // One note at a time, a preview or a reference note over it: far below
 // FluidSynth's 256 voices, which cost time to set up at every start.
 constexpr int Polyphony = 64;
-// Far more than anyone can play while a SoundFont is read (a few hundredths
-// of a second); a flood beyond it is dropped rather than kept.
-constexpr std::size_t MaxWaiting = 4096;
 
 } // namespace
 
@@ -84,12 +81,10 @@ void FluidSynthOut::loadInBackground(const SynthConfig& config) {
         malloc_trim(0);
 #endif
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (loaded) {
-            for (uint32_t message : m_waiting)
-                apply(message);
-        }
-        m_waiting.clear();
-        m_waiting.shrink_to_fit();
+        if (loaded)
+            m_waiting.handOn([this](uint32_t message) { apply(message); });
+        else
+            m_waiting.drop();
         m_loading = false;
         m_loaded.notify_all();
     });
@@ -125,8 +120,7 @@ void FluidSynthOut::sendShort(uint32_t message) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_loading) {
-            if (m_waiting.size() < MaxWaiting)
-                m_waiting.push_back(message);
+            m_waiting.keep(message);
             return;
         }
     }

@@ -11,6 +11,7 @@
 #include "midiplatform.h"
 #include "synthaudio.h"
 #include "synthconfig.h"
+#include "waitingmessages.h"
 
 // The built-in General MIDI synthesizer as an output device: FluidSynth with
 // a SoundFont, played by an audio driver (or, for checking what messages
@@ -59,6 +60,6 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_loaded;
     bool m_loading = false;
-    std::vector<uint32_t> m_waiting;
+    WaitingMessages m_waiting;
     std::thread m_loader;
 };

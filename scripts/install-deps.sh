@@ -33,6 +33,8 @@ TESTS=(
   pulseaudio pulseaudio-utils musescore-general-soundfont-small
   # end-to-end tests: a working directory made unwritable (chattr)
   e2fsprogs
+  # end-to-end tests: a session manager of the test's own (XSMP)
+  libsm-dev libice-dev
   # benchmarks
   libbenchmark-dev
   # sanitizer and fuzzing builds

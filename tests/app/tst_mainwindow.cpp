@@ -2,21 +2,27 @@
 // The trainer window as a pupil uses it: start-up, clicks, rounds from the
 // buttons, the round's finish and the shutdown, with recorded MIDI and a
 // clock the test sets.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+#include <functional>
 
 #include "cvelmora01dlg.h"
 #include "enginefakes.h"
 #include "fakemidi.h"
 #include "modalwatcher.h"
 #include "template102.h"
+#include "template103.h"
+#include "template104.h"
 
 using namespace template102;
 using Messages = std::vector<uint32_t>;
@@ -38,13 +44,15 @@ struct Rig {
     std::unique_ptr<CVelmora01Dlg> dlg;
     std::vector<Message> messages;
 
-    explicit Rig(bool withBestListFile = true, int outputs = 1, int inputs = 1) {
+    // firstColumnPoints: the points of every place of column 1 in the file.
+    explicit Rig(bool withBestListFile = true, int outputs = 1, int inputs = 1,
+                 int firstColumnPoints = 0) {
         for (int i = 0; i < outputs; ++i)
             midi.outputs.push_back("Out " + std::to_string(i));
         for (int i = 0; i < inputs; ++i)
             midi.inputs.push_back("In " + std::to_string(i));
         if (withBestListFile)
-            writeValidBestList();
+            writeValidBestList(firstColumnPoints);
         dlg = std::make_unique<CVelmora01Dlg>(midi, clock);
         dlg->setBestListPath(path());
         dlg->setMessageFn([this](QWidget*, const QString& text, const QString& caption) {
@@ -52,12 +60,15 @@ struct Rig {
         });
     }
     QString path() const { return dir.filePath(QStringLiteral("dataGehoer.qvb")); }
-    void writeValidBestList() {
+    void writeValidBestList(int firstColumnPoints = 0) {
         QByteArray bytes = "TESTER\r\n";
         for (int c = 0; c < 4; ++c)
             for (int p = 0; p < 10; ++p)
                 bytes += "N" + QByteArray::number(p) + "\r\n" +
-                         QByteArray::number(10 - p).rightJustified(3) + "\r\n";
+                         QByteArray::number(c == 0 && firstColumnPoints ? firstColumnPoints
+                                                                        : 10 - p)
+                             .rightJustified(3) +
+                         "\r\n";
         QFile f(path());
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
@@ -88,6 +99,7 @@ struct Rig {
 class TstMainWindow : public QObject {
     Q_OBJECT
 private slots:
+    void cleanup();
     void controlsHaveTheirPlaceAndCaption_data();
     void controlsHaveTheirPlaceAndCaption();
     void radioGroupsAreExclusiveEachOnItsOwn();
@@ -105,7 +117,18 @@ private slots:
     void instrumentChoicePreviewsAndFreeNoteIsSilenced();
     void optionRadiosFitTheOtherGroup();
     void signalEndsTheWindowAndSavesTheList();
+    void changesReachTheFileAtOnce_data();
+    void sessionAskingToSaveLeavesTheGameRunning();
+    void changesReachTheFileAtOnce();
 };
+
+void TstMainWindow::cleanup() {
+    // A window ended from outside leaves every event loop at once, also those
+    // started later, as the program wants it; the application's own loop,
+    // run and left once, lets the next test's dialogs wait again.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
 
 void TstMainWindow::controlsHaveTheirPlaceAndCaption_data() {
     QTest::addColumn<int>("id");
@@ -399,6 +422,121 @@ void TstMainWindow::signalEndsTheWindowAndSavesTheList() {
     QTRY_VERIFY(!rig.dlg->isVisible());
     QVERIFY(QFile::exists(rig.path()));
     QCOMPARE(rig.midi.messages().back(), Silence);
+}
+
+namespace {
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+QStringList lines(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
+}
+// Acts once on the next modal dialog of the given kind, as the pupil would.
+template <typename Dialog>
+void onNextModal(std::function<void(Dialog*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            dialog && dialog->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            act(dialog);
+        }
+    });
+    timer->start();
+}
+} // namespace
+
+void TstMainWindow::changesReachTheFileAtOnce_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("expected"); // lines 1-3 and 22-23 of the file; empty: untouched
+    QTest::newRow("an entry, its list closed") << "award" << QStringList{"TESTER", "TESTER", "  0", "N0", " 10"};
+    QTest::newRow("an entry, a column cleared in its list")
+        << "award, clear 2" << QStringList{"TESTER", "TESTER", "  0", "Nobody", "  0"};
+    QTest::newRow("a column cleared, its list still open")
+        << "clear 2" << QStringList{"TESTER", "N0", " -1", "Nobody", "  0"};
+    QTest::newRow("a new name") << "name" << QStringList{"ILSE", "N0", " -1", "N0", " 10"};
+    QTest::newRow("the name dialog left with Escape") << "name escape" << QStringList{};
+    QTest::newRow("the best list only looked at") << "look" << QStringList{};
+}
+
+void TstMainWindow::changesReachTheFileAtOnce() {
+    QFETCH(QString, change);
+    QFETCH(QStringList, expected);
+    // Column 1 holds -1 points everywhere, so a round without a right answer enters it.
+    Rig rig(true, 1, 1, -1);
+    rig.start();
+    const QByteArray before = fileBytes(rig.path());
+    QByteArray seenOpen; // the file while the best-list dialog is still open
+
+    if (change.startsWith(QLatin1String("award"))) {
+        onNextModal<CHiscore>([&](CHiscore* dialog) {
+            if (change.endsWith(QLatin1String("clear 2"))) {
+                controlAs<QPushButton>(dialog, template103::clearId(2))->click();
+                seenOpen = fileBytes(rig.path());
+            }
+            dialog->reject();
+        });
+        rig.click(IdNewTraining);
+        rig.tick(1667);
+        rig.dlg->m_viewCtl->repaint();
+        QTRY_COMPARE(rig.messages.size(), size_t(1));
+        QCOMPARE(rig.messages[0].caption, QStringLiteral("Gratulation !"));
+        if (!seenOpen.isEmpty())
+            QCOMPARE(lines(seenOpen).mid(21, 2), expected.mid(3, 2));
+    } else if (change == "clear 2" || change == "look") {
+        onNextModal<CHiscore>([&](CHiscore* dialog) {
+            if (change == "clear 2")
+                controlAs<QPushButton>(dialog, template103::clearId(2))->click();
+            seenOpen = fileBytes(rig.path());
+            controlAs<QPushButton>(dialog, template103::IdOk)->click();
+        });
+        rig.click(IdBestList);
+        QCOMPARE(seenOpen, expected.isEmpty() ? before : fileBytes(rig.path()));
+    } else {
+        onNextModal<CPlayerName>([&](CPlayerName* dialog) {
+            controlAs<QLineEdit>(dialog, template104::IdName)->setText(QStringLiteral("ILSE"));
+            if (change == "name")
+                controlAs<QPushButton>(dialog, template104::IdOk)->click();
+            else
+                QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        rig.click(IdNewName);
+    }
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+
+    // Nothing has ended the window: this is what a kill now would leave.
+    const QByteArray now = fileBytes(rig.path());
+    if (expected.isEmpty()) {
+        QCOMPARE(now, before);
+    } else {
+        const QStringList got = lines(now);
+        QCOMPARE(got.size(), 82); // 81 lines, each ended by CR LF
+        QCOMPARE(got.mid(0, 3) + got.mid(21, 2), expected);
+    }
+    // The teardown writes the very same bytes.
+    rig.dlg->done(QDialog::Accepted);
+    if (!expected.isEmpty())
+        QCOMPARE(fileBytes(rig.path()), now);
+}
+
+void TstMainWindow::sessionAskingToSaveLeavesTheGameRunning() {
+    Rig rig;
+    rig.start();
+    const QByteArray before = fileBytes(rig.path());
+    rig.click(IdNewTraining);
+    rig.tick(50);
+    QFile::remove(rig.path());
+    rig.dlg->commitData(); // what a logout that may be cancelled asks
+    QCOMPARE(fileBytes(rig.path()), before);
+    QTest::qWait(50);
+    QVERIFY(rig.dlg->isVisible());
+    QVERIFY(!rig.dlg->closeRequested());
+    rig.tick(50);
+    QVERIFY(rig.dlg->m_round.m_running);
+    QVERIFY(rig.messages.empty());
 }
 
 QTEST_MAIN(TstMainWindow)

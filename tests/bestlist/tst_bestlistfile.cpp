@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,6 +100,47 @@ mode_t modeOf(const QString& path) {
     struct stat st {};
     ::stat(QFile::encodeName(path).constData(), &st);
     return st.st_mode & 07777;
+}
+
+// Two pupils of one class, each with a group of their own besides the class's.
+struct Pupil {
+    uid_t uid;
+    const char* name;
+};
+constexpr gid_t ClassGroup = 64100;
+constexpr Pupil PupilA{64101, "ANNA"};
+constexpr Pupil PupilB{64102, "BEN"};
+
+// What the program does for a pupil, run as that pupil (as root only): reads
+// the list, enters the pupil at the top of column 1 and saves. Returns the
+// WriteOutcome, or -1 when it could not be run.
+int saveAsPupil(const Pupil& pupil, const QString& path) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const gid_t groups[] = {ClassGroup};
+        const gid_t own = pupil.uid;
+        if (::setgroups(1, groups) != 0 || ::setregid(own, own) != 0 ||
+            ::setreuid(pupil.uid, pupil.uid) != 0)
+            ::_exit(255);
+        BestList list;
+        QString name;
+        if (!loadBestList(path, list, name))
+            ::_exit(254);
+        list.insert(1, 5000, pupil.name);
+        ::_exit(int(replaceFileContents(QFile::encodeName(path).toStdString(),
+                                        bestlistformat::format(list, pupil.name))));
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) >= 254)
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+struct stat statOf(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st;
 }
 
 } // namespace
@@ -393,6 +435,76 @@ private slots:
             QVERIFY(!QFile::exists(file));
         }
         QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), fileExists ? 1 : 0);
+    }
+
+    void secondNameOfTheFileSeesTheNewList() {
+        writeAll(path(), FirstStartFile);
+        QVERIFY(::link(QFile::encodeName(path()).constData(),
+                       QFile::encodeName(path("klasse.qvb")).constData()) == 0);
+        QVERIFY(saveBestList(path(), variedList(), QStringLiteral("NEU")));
+        QCOMPARE(statOf(path()).st_ino, statOf(path("klasse.qvb")).st_ino);
+        QCOMPARE(readAll(path("klasse.qvb")),
+                 QByteArray::fromStdString(bestlistformat::format(variedList(), "NEU")));
+    }
+
+    void sharedListStaysTheClasss_data() {
+        QTest::addColumn<bool>("setGroupIdFolder");
+        QTest::addColumn<int>("fileMode"); // the file belongs to ANNA and the class
+        QTest::addColumn<bool>("annaFirst");
+        QTest::addColumn<int>("firstOutcome");
+        QTest::addColumn<int>("secondOutcome");
+        const int replaced = int(WriteOutcome::Replaced);
+        const int inPlace = int(WriteOutcome::WrittenInPlace);
+        const int leftAlone = int(WriteOutcome::LeftAlone);
+        for (bool setGid : {false, true}) {
+            const QByteArray folder = setGid ? "set-group-id folder" : "plain folder";
+            QTest::newRow(folder + ", BEN saves ANNA's file, then ANNA")
+                << setGid << 0664 << false << inPlace << replaced;
+            QTest::newRow(folder + ", ANNA saves her file, then BEN")
+                << setGid << 0664 << true << replaced << inPlace;
+            QTest::newRow(folder + ", ANNA's file not open to the class")
+                << setGid << 0644 << false << leftAlone << replaced;
+        }
+    }
+    void sharedListStaysTheClasss() {
+        QFETCH(bool, setGroupIdFolder);
+        QFETCH(int, fileMode);
+        QFETCH(bool, annaFirst);
+        QFETCH(int, firstOutcome);
+        QFETCH(int, secondOutcome);
+        if (::geteuid() != 0)
+            QSKIP("two pupils of one class need root to be played");
+        const QString dir = path("klasse");
+        const QString file = dir + "/dataGehoer.qvb";
+        QVERIFY(QDir().mkdir(dir));
+        QVERIFY(::chown(QFile::encodeName(dir).constData(), 0, ClassGroup) == 0);
+        setMode(dir, setGroupIdFolder ? 02775 : 0775);
+        writeAll(file, FirstStartFile);
+        QVERIFY(::chown(QFile::encodeName(file).constData(), PupilA.uid, ClassGroup) == 0);
+        setMode(file, mode_t(fileMode));
+
+        const Pupil first = annaFirst ? PupilA : PupilB;
+        const Pupil second = annaFirst ? PupilB : PupilA;
+        QStringList entered; // the top of column 1: of equal points, the earlier stands higher
+        for (const auto& [pupil, outcome] : {std::pair{first, firstOutcome}, {second, secondOutcome}}) {
+            const ino_t inode = statOf(file).st_ino;
+            QCOMPARE(saveAsPupil(pupil, file), outcome);
+            const struct stat st = statOf(file);
+            QCOMPARE(st.st_uid, PupilA.uid);
+            QCOMPARE(st.st_gid, ClassGroup);
+            QCOMPARE(st.st_mode & 07777, mode_t(fileMode));
+            QCOMPARE(st.st_ino == inode, outcome != int(WriteOutcome::Replaced));
+            if (outcome != int(WriteOutcome::LeftAlone))
+                entered.append(QString::fromLatin1(pupil.name));
+            BestList list;
+            QString name;
+            QVERIFY(loadBestList(file, list, name));
+            QStringList top;
+            for (int i = 0; i < entered.size(); ++i)
+                top << QString::fromLatin1(list.at(1, i).name);
+            QCOMPARE(top, entered);
+            QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        }
     }
 
     void fuzzFindingsAndSeedsReadSafely() {

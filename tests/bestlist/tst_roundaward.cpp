@@ -44,8 +44,8 @@ class TestRoundAward : public QObject {
 private:
     QWidget m_owner;
     QList<Message> m_messages;
-    ShowMessage recorder() {
-        return [this](QWidget* owner, const QString& caption, const QString& text) {
+    MessageBoxFn recorder() {
+        return [this](QWidget* owner, const QString& text, const QString& caption) {
             QCOMPARE(owner, &m_owner);
             m_messages.append({caption, text});
         };
@@ -122,12 +122,14 @@ private slots:
         CHiscore bestList;
         bestList.setState({defaults(), 3, 5});
         const HiscoreState before = bestList.state();
+        QSignalSpy changed(&bestList, &CHiscore::listChanged);
         ModalDriver driver([](QWidget* w) { w->close(); });
         awardRoundResult(&m_owner, bestList, uint16_t(octaves), uint16_t(points), practice,
                          QStringLiteral("PUPIL"), recorder());
         QCoreApplication::processEvents();
         QCOMPARE(driver.seen(), 0);
         QCOMPARE(bestList.state(), before); // list and display fields alike
+        QCOMPARE(changed.count(), 0);       // nothing to save
         if (caption.isEmpty()) {
             QVERIFY(m_messages.isEmpty());
         } else {
@@ -151,6 +153,10 @@ private slots:
         QFETCH(QList<int>, clearedColumns);
         CHiscore bestList;
         bestList.setState({defaults(), 4, -1});
+        // What the list holds each time it says it changed (when the program saves it).
+        QList<BestList> saved;
+        connect(&bestList, &CHiscore::listChanged, this,
+                [&] { saved.append(bestList.m_bestList); });
         HiscoreState seen;
         bool wasCopy = false;
         ModalDriver driver([&](QWidget* w) {
@@ -179,15 +185,20 @@ private slots:
         QCOMPARE(QByteArray(seen.bestList.at(1, 4).name), QByteArray("J\xd6RG"));
         QCOMPARE(bestList.m_bestList.at(1, 4).points, clearedColumns.contains(1) ? 0 : 7);
 
+        // Once at every clearing, with the entry; once more as the dialog closes.
         BestList expected = seen.bestList;
-        for (int c : clearedColumns)
-            expected.clearColumn(c);
+        QCOMPARE(saved.size(), clearedColumns.size() + 1);
+        for (qsizetype k = 0; k < clearedColumns.size(); ++k) {
+            expected.clearColumn(clearedColumns[k]);
+            QVERIFY(saved[k] == expected);
+        }
+        QVERIFY(saved.back() == expected);
         QCOMPARE(bestList.state(), (HiscoreState{expected, 1, 4}));
     }
 
     void messageBoxHasOneOkButtonAndNoIcon() {
         QMessageBox::Icon icon = QMessageBox::Warning;
-        QString text;
+        QString text, caption;
         QWidget* parent = nullptr;
         int buttons = 0;
         ModalDriver driver([&](QWidget* w) {
@@ -195,13 +206,15 @@ private slots:
             QVERIFY(box);
             icon = box->icon();
             text = box->text();
+            caption = box->windowTitle();
             parent = box->parentWidget();
             buttons = box->buttons().size();
             box->button(QMessageBox::Ok)->click();
         });
-        showRoundMessage(&m_owner, NoPlaceCaption, QStringLiteral("zwei\nZeilen"));
+        showMessageBox(&m_owner, QStringLiteral("zwei\nZeilen"), NoPlaceCaption);
         QCOMPARE(icon, QMessageBox::NoIcon);
         QCOMPARE(text, QStringLiteral("zwei\nZeilen"));
+        QCOMPARE(caption, NoPlaceCaption);
         QCOMPARE(parent, &m_owner);
         QCOMPARE(buttons, 1);
     }

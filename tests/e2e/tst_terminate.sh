@@ -4,7 +4,8 @@
 # trainer window: the program still ends at once and the best list is saved,
 # with what the open dialog was about. Twice: during the help page of a
 # first start, and during the congratulation for a new entry, which must not
-# be lost.
+# be lost. Then a kill that saves nothing (SIGKILL) right after an award:
+# the entry was saved when the best list closed.
 set -u
 BIN=${1:?usage: tst_terminate.sh PROGRAM JACKPUPIL MSGREF}
 PUPIL_BIN=${2:?}
@@ -49,4 +50,28 @@ wait_window '^Gratulation !$' 60
 end_by_signal "congratulation"
 sed -n '1p;20,21p' "$E2E_TMP/dataGehoer.qvb" | tr -d '\r' | tr '\n' '|' | grep -qx 'FRIDA|FRIDA|  2|' ||
   fail "congratulation: the new entry was lost: $(sed -n '1p;18,21p' "$E2E_TMP/dataGehoer.qvb" | tr '\r\n' '|_')"
-echo "ended by a signal with a dialog open: passed"
+
+# 3. Killed outright (SIGKILL, as a crash or a power cut) right after an
+# award: the entry reached the file as the best list closed, not at the end.
+write_best_list "$E2E_TMP/dataGehoer.qvb" GRETA
+start_app "$BIN"
+wait_window '^QVB-Zaradariveda 1\.1 - Es trainiert GRETA$' 30; main=$WIN
+choose_ports "$main" 1 0
+pupil echo 2
+click_new_training "$main"
+wait_window '^Gratulation !$' 60
+press "$WIN" Return
+wait_gone '^Gratulation !$'
+wait_window '^Bestenliste$' 30
+press "$WIN" Escape
+wait_gone '^Bestenliste$'
+entry() { sed -n '1p;20,21p' "$E2E_TMP/dataGehoer.qvb" | tr -d '\r' | tr '\n' '|'; }
+for i in $(seq 1 50); do
+  [ "$(entry)" = 'GRETA|GRETA|  2|' ] && break
+  sleep 0.1
+done
+kill -9 "$APP_PID"
+wait_exit 10 2>/dev/null
+[ "$(entry)" = 'GRETA|GRETA|  2|' ] || fail "killed after the award: the entry is not in the file: $(entry)"
+[ "$(tr -d '\r' <"$E2E_TMP/dataGehoer.qvb" | wc -l)" = 81 ] || fail "killed after the award: the file is not complete"
+echo "ended by a signal with a dialog open, killed after an award: passed"

@@ -208,7 +208,7 @@ void TestSystemMidi::standInKeepsMessagesUntilOpened_data() {
     QTest::addColumn<int>("keptBefore");
     QTest::newRow("nothing waiting") << true << 0 << 0;
     QTest::newRow("three waiting, kept in order") << true << 3 << 3;
-    QTest::newRow("a flood is cut at the limit") << true << 5000 << int(DeferredSynthPort::MaxWaiting);
+    QTest::newRow("a flood is cut at the limit") << true << 5000 << int(WaitingMessages::Limit);
     QTest::newRow("cannot open: nothing goes anywhere") << false << 3 << 0;
 }
 
