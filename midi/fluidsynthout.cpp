@@ -20,6 +20,7 @@ constexpr std::size_t MaxWaiting = 4096;
 } // namespace
 
 FluidSynthOut::~FluidSynthOut() {
+    m_closing = true; // a measurement still running stops at its next note
     if (m_loader.joinable())
         m_loader.join(); // FluidSynth must not lose its synth in the middle of a read
     m_audio.reset();
@@ -111,6 +112,14 @@ bool FluidSynthOut::tryLoad(const std::string& path) {
 }
 
 bool FluidSynthOut::loadSoundFont(const SynthConfig& config) {
+    if (!readSoundFont(config))
+        return false;
+    m_levels = ProgramLevels::measure(m_soundFont, sampleRate(), &m_closing);
+    fluid_synth_set_gain(m_synth, m_levels.gain(0)); // program 0 until another is chosen
+    return true;
+}
+
+bool FluidSynthOut::readSoundFont(const SynthConfig& config) {
     if (tryLoad(config.soundFont))
         return true;
     // Only searched when the default is missing or broken.
@@ -119,6 +128,12 @@ bool FluidSynthOut::loadSoundFont(const SynthConfig& config) {
             return true;
     }
     return false;
+}
+
+ProgramLevels FluidSynthOut::levels() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_loaded.wait(lock, [this] { return !m_loading; });
+    return m_levels;
 }
 
 void FluidSynthOut::sendShort(uint32_t message) {
@@ -160,6 +175,9 @@ void FluidSynthOut::apply(uint32_t message) {
         break;
     case 0xC0:
         fluid_synth_program_change(m_synth, channel, data1);
+        // The program plays on channel 1 alone; the gain is the synthesizer's.
+        if (channel == 0)
+            fluid_synth_set_gain(m_synth, m_levels.gain(data1));
         break;
     case 0xD0:
         fluid_synth_channel_pressure(m_synth, channel, data1);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <fluidsynth.h>
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "midiplatform.h"
+#include "programlevels.h"
 #include "synthaudio.h"
 #include "synthconfig.h"
 
@@ -41,11 +43,14 @@ public:
     std::string soundFont();
     // The audio driver playing the synthesizer; empty offline.
     std::string driverName() const { return m_audio ? m_audio->driverName() : std::string(); }
+    // Waits until the SoundFont is read and its programs measured.
+    ProgramLevels levels();
 
 private:
     FluidSynthOut() = default;
     static std::unique_ptr<FluidSynthOut> create();
-    bool loadSoundFont(const SynthConfig& config);
+    bool loadSoundFont(const SynthConfig& config); // reads it and measures its programs
+    bool readSoundFont(const SynthConfig& config);
     bool tryLoad(const std::string& path);
     void loadInBackground(const SynthConfig& config);
     void apply(uint32_t message);
@@ -54,6 +59,9 @@ private:
     fluid_synth_t* m_synth = nullptr;
     std::unique_ptr<SynthAudio> m_audio;
     std::string m_soundFont;
+    // Set once the SoundFont is in; each program change brings its gain.
+    ProgramLevels m_levels;
+    std::atomic<bool> m_closing{false};
 
     // While m_loading, sendShort keeps the messages in m_waiting.
     std::mutex m_mutex;
