@@ -8,6 +8,7 @@
 
 #include "shortmessage.h"
 #include "soundfontsearch.h"
+#include "synthlimiter.h"
 
 namespace {
 // One note at a time, a preview or a reference note over it: far below
@@ -46,9 +47,15 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::create() {
     fluid_settings_setint(s, "synth.reverb.active", 0);
     fluid_settings_setint(s, "synth.chorus.active", 0);
     fluid_settings_setint(s, "synth.lock-memory", 0);
+    SynthLimiter::prepare(s);
     out->m_synth = new_fluid_synth(s);
     if (!out->m_synth)
         return nullptr;
+    // A wrong click's note and its correction together stay below clipping.
+    if (!SynthLimiter::attach(out->m_synth))
+        std::fputs("QVB-Zaradariveda: the built-in synthesizer plays without its limiter; notes "
+                   "sounding together may be distorted.\n",
+                   stderr);
     return out;
 }
 

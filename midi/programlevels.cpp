@@ -159,7 +159,8 @@ ProgramLevels ProgramLevels::fromMeasurements(const Table& table) {
         }
         const double equalLoudness = targetLoudness - m.loudness;
         const double towardsPeak = TargetMedianPeakDb - m.medianPeak;
-        double g = std::clamp(towardsPeak, equalLoudness - LeewayDb, equalLoudness + LeewayDb);
+        const double wanted = std::max(towardsPeak, FloorDb - m.minPeak);
+        double g = std::clamp(wanted, equalLoudness - LeewayDb, equalLoudness + LeewayDb);
         g = std::min({g, CeilingDb - m.maxPeak, MaxGainDb});
         gainDb[i] = g;
         sounding.push_back(g);

@@ -32,17 +32,21 @@ public:
     static constexpr int NoteMs = 400;
     static constexpr int Velocity = 127;
 
-    // Where the levelled notes go: a note's median peak at -6 dBFS...
+    // Where the levelled notes go: a note's median peak at -6 dBFS. Notes
+    // sounding together (a wrong click's note and, 500 ms later, its
+    // correction) may add up to more; the limiter on the output takes that.
     static constexpr double TargetMedianPeakDb = -6.0;
-    // ...as far as two notes sounding together (a wrong click and, 500 ms
-    // later, its correction over it) stay clear of clipping: no measured note
-    // above the ceiling, so that two of them add up to -0.5 dBFS at most. When
-    // an instrument's loudest note would pass it, all instruments are played
-    // softer together, so that they stay equally loud.
-    static constexpr double CeilingDb = -6.5;
     // How far a program may stray from equal loudness to bring its peaks to
     // the target: instruments with sharp attacks peak higher at the same loudness.
     static constexpr double LeewayDb = 1.4;
+    // Within that leeway, no measured note below the floor (a recorder's low
+    // notes, stretched below its range, are far quieter than its middle) and
+    // none above the ceiling, beyond which the limiter would change a single
+    // note. When an instrument's loudest note would pass the ceiling even at
+    // the low end of its leeway, all instruments are played softer together,
+    // so that they stay equally loud.
+    static constexpr double FloorDb = -11.5;
+    static constexpr double CeilingDb = -1.5;
     // FluidSynth's own default, for programs while nothing is measured.
     static constexpr float UnmeasuredGain = 0.2f;
 

@@ -13,10 +13,14 @@ PACKAGES=(
   fonts-dejavu-extra
   # built-in synthesizer and its General MIDI sounds
   libfluidsynth-dev timgm6mb-soundfont libsdl2-dev
+  # the limiter on its output is an effect in the LADSPA plugin format (its header)
+  ladspa-sdk
   # external MIDI ports
   librtmidi-dev libjack-jackd2-dev libasound2-dev
   # tests: a JACK server of their own, a real X server, screenshots, clicks
   jackd2 xvfb xauth x11-utils imagemagick xdotool
+  # levelling tests: a compressed (.sf3) General MIDI SoundFont of another maker
+  musescore-general-soundfont-small
   # end-to-end tests: a working directory made unwritable (chattr)
   e2fsprogs
   # benchmarks
