@@ -21,6 +21,9 @@
 // With an audio driver the SoundFont is read on a thread of its own once the
 // audio runs, so that opening costs only the driver's start; messages sent in
 // the meantime wait in order and are played as soon as the instruments are in.
+// Once read, the instruments are measured on the same thread (ProgramLevels),
+// and each program change brings its program's gain; a limiter on the output
+// (SynthLimiter) takes the peaks of notes sounding together.
 class FluidSynthOut final : public MidiOutPort {
 public:
     // nullptr when nothing looks like a SoundFont or no audio driver starts.

@@ -29,7 +29,7 @@ constexpr double MaxGainDb = 20.0;
 // A synthesizer with nothing but the SoundFont: no audio driver, no effects.
 class MeasuringSynth {
 public:
-    MeasuringSynth(const std::string& soundFont, double sampleRate) {
+    MeasuringSynth(const std::string& soundFont, double sampleRate) : m_rate(sampleRate) {
         m_settings = new_fluid_settings();
         if (!m_settings)
             return;
@@ -71,12 +71,11 @@ public:
         loudness = meter.loudnessLufs();
         peak = meter.peakDbfs();
     }
-    void setRate(double rate) { m_rate = rate; }
 
 private:
     fluid_settings_t* m_settings = nullptr;
     fluid_synth_t* m_synth = nullptr;
-    double m_rate = 48000;
+    double m_rate;
     std::vector<float> m_left, m_right;
 };
 } // namespace
@@ -98,7 +97,6 @@ ProgramLevels ProgramLevels::measure(const std::string& soundFont, double sample
     MeasuringSynth synth(soundFont, sampleRate);
     if (!synth.ok())
         return {};
-    synth.setRate(sampleRate);
     const int frames = int(sampleRate * NoteMs / 1000.0);
     Table table;
     for (int i = 0; i < InstrumentCount; ++i) {
