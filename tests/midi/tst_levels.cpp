@@ -51,10 +51,16 @@ SoundingSynth sounding(FluidSynthOut& synth) {
 void addSoundFontColumn() {
     QTest::addColumn<QString>("soundFont");
 }
-const std::pair<const char*, const char*> SoundFonts[] = {
-    {"default", "/usr/share/sounds/sf2/default-GM.sf2"},
-    {"sf3", MuseScoreSounds},
-};
+// The default and the compressed one; QVB_TEST_SOUNDFONT names a third ("other")
+// to try, such as FluidR3 unpacked from its package beside the system's own.
+std::vector<std::pair<const char*, std::string>> soundFonts() {
+    std::vector<std::pair<const char*, std::string>> fonts{
+        {"default", "/usr/share/sounds/sf2/default-GM.sf2"}, {"sf3", MuseScoreSounds}};
+    if (const char* other = std::getenv("QVB_TEST_SOUNDFONT"))
+        fonts.emplace_back("other", other);
+    return fonts;
+}
+const auto SoundFonts = soundFonts();
 
 std::vector<float> sine(double hz, double amplitude, double seconds, double rate) {
     std::vector<float> x(std::size_t(seconds * rate));
@@ -92,7 +98,7 @@ private slots:
 void TestLevels::initTestCase() {
     for (const auto& [name, path] : SoundFonts)
         QVERIFY2(looksLikeSoundFont(path),
-                 qPrintable(QString("%1 is missing: run scripts/install-deps.sh").arg(path)));
+                 qPrintable(QString("%1 is missing: run scripts/install-deps.sh").arg(path.c_str())));
 }
 
 void TestLevels::kFilterHasThePublishedCoefficients() {
@@ -239,7 +245,7 @@ void TestLevels::instrumentIsLevelled_data() {
     QTest::addColumn<int>("program");
     for (const auto& [name, path] : SoundFonts) {
         for (const Instrument& instrument : Instruments)
-            QTest::addRow("%s, %s", name, instrument.name) << QString(path) << int(instrument.program);
+            QTest::addRow("%s, %s", name, instrument.name) << QString::fromStdString(path) << int(instrument.program);
     }
 }
 
@@ -272,7 +278,7 @@ void TestLevels::instrumentIsLevelled() {
 void TestLevels::instrumentsAreEquallyLoud_data() {
     addSoundFontColumn();
     for (const auto& [name, path] : SoundFonts)
-        QTest::newRow(name) << QString(path);
+        QTest::newRow(name) << QString::fromStdString(path);
 }
 
 void TestLevels::instrumentsAreEquallyLoud() {
@@ -301,14 +307,14 @@ void TestLevels::notesSoundingTogetherDoNotClip_data() {
         for (const Instrument& instrument : Instruments) {
             // A wrong click, the right note 500 ms later, over it.
             QTest::addRow("%s, %s, wrong click C'' then C'''", name, instrument.name)
-                << QString(path) << int(instrument.program) << QList<int>{72, 84} << 500;
+                << QString::fromStdString(path) << int(instrument.program) << QList<int>{72, 84} << 500;
             QTest::addRow("%s, %s, wrong click H' then C''", name, instrument.name)
-                << QString(path) << int(instrument.program) << QList<int>{71, 72} << 500;
+                << QString::fromStdString(path) << int(instrument.program) << QList<int>{71, 72} << 500;
             QTest::addRow("%s, %s, wrong click C then G", name, instrument.name)
-                << QString(path) << int(instrument.program) << QList<int>{48, 55} << 500;
+                << QString::fromStdString(path) << int(instrument.program) << QList<int>{48, 55} << 500;
             // "Ton wiederholen" again and again.
             QTest::addRow("%s, %s, repeated A'", name, instrument.name)
-                << QString(path) << int(instrument.program) << QList<int>{69, 69, 69, 69, 69} << 250;
+                << QString::fromStdString(path) << int(instrument.program) << QList<int>{69, 69, 69, 69, 69} << 250;
         }
     }
 }
@@ -332,7 +338,7 @@ void TestLevels::notesSoundingTogetherDoNotClip() {
 }
 
 void TestLevels::previewStaysSofter() {
-    FluidSynthOut* synth = synthFor(SoundFonts[0].second);
+    FluidSynthOut* synth = synthFor(QString::fromStdString(SoundFonts[0].second));
     QVERIFY(synth);
     SoundingSynth s = sounding(*synth);
     for (const Instrument& instrument : {Instruments[0], Instruments[7]}) {
