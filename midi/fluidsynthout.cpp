@@ -81,24 +81,39 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::openOffline(const SynthConfig& con
 
 void FluidSynthOut::loadInBackground(const SynthConfig& config) {
     m_loading = true;
-    m_loader = std::thread([this, config] {
-        const bool loaded = loadSoundFont(config);
+    m_measuring = true;
+    // Read here: FluidSynth's settings are not to be read beside the messages.
+    const double rate = sampleRate();
+    m_loader = std::thread([this, config, rate] {
+        const bool loaded = readSoundFont(config);
         if (!loaded)
             std::fputs("QVB-Zaradariveda: no SoundFont could be read; the built-in synthesizer "
                        "stays silent.\n",
                        stderr);
+        {
+            // What was sent meanwhile sounds now, before the instruments are measured.
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (loaded) {
+                for (uint32_t message : m_waiting)
+                    apply(message);
+            }
+            m_waiting.clear();
+            m_waiting.shrink_to_fit();
+            m_loading = false;
+        }
+        m_loaded.notify_all();
+        ProgramLevels levels;
+        if (loaded)
+            levels = ProgramLevels::measure(m_soundFont, rate, &m_closing, &m_mutex);
 #ifdef __GLIBC__
-        // Reading a SoundFont leaves much freed scratch memory behind.
+        // Reading and measuring a SoundFont leave much freed scratch memory behind.
         malloc_trim(0);
 #endif
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (loaded) {
-            for (uint32_t message : m_waiting)
-                apply(message);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            useLevels(levels);
+            m_measuring = false;
         }
-        m_waiting.clear();
-        m_waiting.shrink_to_fit();
-        m_loading = false;
         m_loaded.notify_all();
     });
 }
@@ -121,9 +136,13 @@ bool FluidSynthOut::tryLoad(const std::string& path) {
 bool FluidSynthOut::loadSoundFont(const SynthConfig& config) {
     if (!readSoundFont(config))
         return false;
-    m_levels = ProgramLevels::measure(m_soundFont, sampleRate(), &m_closing);
-    fluid_synth_set_gain(m_synth, m_levels.gain(0)); // program 0 until another is chosen
+    useLevels(ProgramLevels::measure(m_soundFont, sampleRate(), &m_closing));
     return true;
+}
+
+void FluidSynthOut::useLevels(const ProgramLevels& levels) {
+    m_levels = levels;
+    fluid_synth_set_gain(m_synth, m_levels.gain(m_program));
 }
 
 bool FluidSynthOut::readSoundFont(const SynthConfig& config) {
@@ -139,18 +158,17 @@ bool FluidSynthOut::readSoundFont(const SynthConfig& config) {
 
 ProgramLevels FluidSynthOut::levels() {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_loaded.wait(lock, [this] { return !m_loading; });
+    m_loaded.wait(lock, [this] { return !m_loading && !m_measuring; });
     return m_levels;
 }
 
 void FluidSynthOut::sendShort(uint32_t message) {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_loading) {
-            if (m_waiting.size() < MaxWaiting)
-                m_waiting.push_back(message);
-            return;
-        }
+    // Under the lock: the measurement's gains may come in from the loader at any time.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_loading) {
+        if (m_waiting.size() < MaxWaiting)
+            m_waiting.push_back(message);
+        return;
     }
     apply(message);
 }
@@ -183,8 +201,10 @@ void FluidSynthOut::apply(uint32_t message) {
     case 0xC0:
         fluid_synth_program_change(m_synth, channel, data1);
         // The program plays on channel 1 alone; the gain is the synthesizer's.
-        if (channel == 0)
-            fluid_synth_set_gain(m_synth, m_levels.gain(data1));
+        if (channel == 0) {
+            m_program = data1;
+            fluid_synth_set_gain(m_synth, m_levels.gain(m_program));
+        }
         break;
     case 0xD0:
         fluid_synth_channel_pressure(m_synth, channel, data1);

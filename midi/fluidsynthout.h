@@ -22,6 +22,7 @@
 // audio runs, so that opening costs only the driver's start; messages sent in
 // the meantime wait in order and are played as soon as the instruments are in.
 // Once read, the instruments are measured on the same thread (ProgramLevels),
+// the messages already playing at FluidSynth's own gain meanwhile,
 // and each program change brings its program's gain; a limiter on the output
 // (SynthLimiter) takes the peaks of notes sounding together.
 class FluidSynthOut final : public MidiOutPort {
@@ -54,6 +55,7 @@ private:
     static std::unique_ptr<FluidSynthOut> create();
     bool loadSoundFont(const SynthConfig& config); // reads it and measures its programs
     bool readSoundFont(const SynthConfig& config);
+    void useLevels(const ProgramLevels& levels); // and the current program's gain
     bool tryLoad(const std::string& path);
     void loadInBackground(const SynthConfig& config);
     void apply(uint32_t message);
@@ -62,8 +64,11 @@ private:
     fluid_synth_t* m_synth = nullptr;
     std::unique_ptr<SynthAudio> m_audio;
     std::string m_soundFont;
-    // Set once the SoundFont is in; each program change brings its gain.
+    // Measured once the SoundFont is in (with an audio driver while it already
+    // plays, under m_mutex); each program change on channel 1 brings its gain.
     ProgramLevels m_levels;
+    int m_program = 0;
+    bool m_measuring = false;
     std::atomic<bool> m_closing{false};
 
     // While m_loading, sendShort keeps the messages in m_waiting.

@@ -88,14 +88,34 @@ float ProgramLevels::gain(int program) const {
     return m_gain[std::size_t(std::clamp(program, 0, 127))];
 }
 
+namespace {
+// Holds the lock, if there is one, for one step.
+std::unique_lock<std::mutex> step(std::mutex* lock) {
+    return lock ? std::unique_lock<std::mutex>(*lock) : std::unique_lock<std::mutex>();
+}
+} // namespace
+
 ProgramLevels ProgramLevels::measure(const std::string& soundFont, double sampleRate,
-                                     const std::atomic<bool>* cancel) {
+                                     const std::atomic<bool>* cancel, std::mutex* fluidLock) {
     const auto start = std::chrono::steady_clock::now();
     const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     if (sampleRate <= 0 || cancelled())
         return {};
-    MeasuringSynth synth(soundFont, sampleRate);
-    if (!synth.ok())
+    std::unique_ptr<MeasuringSynth> synth;
+    {
+        auto held = step(fluidLock);
+        synth = std::make_unique<MeasuringSynth>(soundFont, sampleRate);
+    }
+    // Made and unmade under the lock too.
+    struct Unmake {
+        std::unique_ptr<MeasuringSynth>& synth;
+        std::mutex* lock;
+        ~Unmake() {
+            auto held = step(lock);
+            synth.reset();
+        }
+    } unmake{synth, fluidLock};
+    if (!synth->ok())
         return {};
     const int frames = int(sampleRate * NoteMs / 1000.0);
     Table table;
@@ -107,7 +127,10 @@ ProgramLevels ProgramLevels::measure(const std::string& soundFont, double sample
             if (cancelled())
                 return {};
             double loudness = 0, peak = 0;
-            synth.play(Instruments[i].program, note, frames, loudness, peak);
+            {
+                auto held = step(fluidLock);
+                synth->play(Instruments[i].program, note, frames, loudness, peak);
+            }
             peaks.push_back(peak);
             if (std::find(std::begin(LoudnessNotes), std::end(LoudnessNotes), note) !=
                 std::end(LoudnessNotes)) {

@@ -2,6 +2,8 @@
 #pragma once
 #include <array>
 #include <atomic>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "instruments.h"
@@ -55,8 +57,12 @@ public:
 
     // Plays the table's programs of `soundFont` at `sampleRate`. Unmeasured
     // (gains as above) when the SoundFont cannot be read or `cancel` is set.
+    // FluidSynth's calls for two synthesizers must not run at the same time:
+    // with `fluidLock`, each step of the measurement (reading the SoundFont,
+    // one note) holds it, so that the other synthesizer waits a moment at most.
     static ProgramLevels measure(const std::string& soundFont, double sampleRate,
-                                 const std::atomic<bool>* cancel = nullptr);
+                                 const std::atomic<bool>* cancel = nullptr,
+                                 std::mutex* fluidLock = nullptr);
     // The gains for what was measured; a program that made no sound gets the median.
     static ProgramLevels fromMeasurements(const Table& table);
 
