@@ -8,6 +8,7 @@
 
 #include "shortmessage.h"
 #include "soundfontsearch.h"
+#include "synthlimiter.h"
 
 namespace {
 // One note at a time, a preview or a reference note over it: far below
@@ -17,6 +18,7 @@ constexpr int Polyphony = 64;
 } // namespace
 
 FluidSynthOut::~FluidSynthOut() {
+    m_closing = true; // a measurement still running stops at its next note
     if (m_loader.joinable())
         m_loader.join(); // FluidSynth must not lose its synth in the middle of a read
     m_audio.reset();
@@ -42,9 +44,15 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::create() {
     fluid_settings_setint(s, "synth.reverb.active", 0);
     fluid_settings_setint(s, "synth.chorus.active", 0);
     fluid_settings_setint(s, "synth.lock-memory", 0);
+    SynthLimiter::prepare(s);
     out->m_synth = new_fluid_synth(s);
     if (!out->m_synth)
         return nullptr;
+    // A wrong click's note and its correction together stay below clipping.
+    if (!SynthLimiter::attach(out->m_synth))
+        std::fputs("QVB-Zaradariveda: the built-in synthesizer plays without its limiter; notes "
+                   "sounding together may be distorted.\n",
+                   stderr);
     return out;
 }
 
@@ -70,22 +78,37 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::openOffline(const SynthConfig& con
 
 void FluidSynthOut::loadInBackground(const SynthConfig& config) {
     m_loading = true;
-    m_loader = std::thread([this, config] {
-        const bool loaded = loadSoundFont(config);
+    m_measuring = true;
+    // Read here: FluidSynth's settings are not to be read beside the messages.
+    const double rate = sampleRate();
+    m_loader = std::thread([this, config, rate] {
+        const bool loaded = readSoundFont(config);
         if (!loaded)
             std::fputs("QVB-Zaradariveda: no SoundFont could be read; the built-in synthesizer "
                        "stays silent.\n",
                        stderr);
+        {
+            // What was sent meanwhile sounds now, before the instruments are measured.
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (loaded)
+                m_waiting.handOn([this](uint32_t message) { apply(message); });
+            else
+                m_waiting.drop();
+            m_loading = false;
+        }
+        m_loaded.notify_all();
+        ProgramLevels levels;
+        if (loaded)
+            levels = ProgramLevels::measure(m_soundFont, rate, &m_closing, &m_mutex);
 #ifdef __GLIBC__
-        // Reading a SoundFont leaves much freed scratch memory behind.
+        // Reading and measuring a SoundFont leave much freed scratch memory behind.
         malloc_trim(0);
 #endif
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (loaded)
-            m_waiting.handOn([this](uint32_t message) { apply(message); });
-        else
-            m_waiting.drop();
-        m_loading = false;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            useLevels(levels);
+            m_measuring = false;
+        }
         m_loaded.notify_all();
     });
 }
@@ -106,6 +129,18 @@ bool FluidSynthOut::tryLoad(const std::string& path) {
 }
 
 bool FluidSynthOut::loadSoundFont(const SynthConfig& config) {
+    if (!readSoundFont(config))
+        return false;
+    useLevels(ProgramLevels::measure(m_soundFont, sampleRate(), &m_closing));
+    return true;
+}
+
+void FluidSynthOut::useLevels(const ProgramLevels& levels) {
+    m_levels = levels;
+    fluid_synth_set_gain(m_synth, m_levels.gain(m_program));
+}
+
+bool FluidSynthOut::readSoundFont(const SynthConfig& config) {
     if (tryLoad(config.soundFont))
         return true;
     // Only searched when the default is missing or broken.
@@ -116,13 +151,18 @@ bool FluidSynthOut::loadSoundFont(const SynthConfig& config) {
     return false;
 }
 
+ProgramLevels FluidSynthOut::levels() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_loaded.wait(lock, [this] { return !m_loading && !m_measuring; });
+    return m_levels;
+}
+
 void FluidSynthOut::sendShort(uint32_t message) {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_loading) {
-            m_waiting.keep(message);
-            return;
-        }
+    // Under the lock: the measurement's gains may come in from the loader at any time.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_loading) {
+        m_waiting.keep(message);
+        return;
     }
     apply(message);
 }
@@ -154,6 +194,11 @@ void FluidSynthOut::apply(uint32_t message) {
         break;
     case 0xC0:
         fluid_synth_program_change(m_synth, channel, data1);
+        // The program plays on channel 1 alone; the gain is the synthesizer's.
+        if (channel == 0) {
+            m_program = data1;
+            fluid_synth_set_gain(m_synth, m_levels.gain(m_program));
+        }
         break;
     case 0xD0:
         fluid_synth_channel_pressure(m_synth, channel, data1);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <fluidsynth.h>
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "midiplatform.h"
+#include "programlevels.h"
 #include "synthaudio.h"
 #include "synthconfig.h"
 #include "waitingmessages.h"
@@ -20,6 +22,10 @@
 // With an audio driver the SoundFont is read on a thread of its own once the
 // audio runs, so that opening costs only the driver's start; messages sent in
 // the meantime wait in order and are played as soon as the instruments are in.
+// Once read, the instruments are measured on the same thread (ProgramLevels),
+// the messages already playing at FluidSynth's own gain meanwhile,
+// and each program change brings its program's gain; a limiter on the output
+// (SynthLimiter) takes the peaks of notes sounding together.
 class FluidSynthOut final : public MidiOutPort {
 public:
     // nullptr when nothing looks like a SoundFont or no audio driver starts.
@@ -42,11 +48,15 @@ public:
     std::string soundFont();
     // The audio driver playing the synthesizer; empty offline.
     std::string driverName() const { return m_audio ? m_audio->driverName() : std::string(); }
+    // Waits until the SoundFont is read and its programs measured.
+    ProgramLevels levels();
 
 private:
     FluidSynthOut() = default;
     static std::unique_ptr<FluidSynthOut> create();
-    bool loadSoundFont(const SynthConfig& config);
+    bool loadSoundFont(const SynthConfig& config); // reads it and measures its programs
+    bool readSoundFont(const SynthConfig& config);
+    void useLevels(const ProgramLevels& levels); // and the current program's gain
     bool tryLoad(const std::string& path);
     void loadInBackground(const SynthConfig& config);
     void apply(uint32_t message);
@@ -55,6 +65,12 @@ private:
     fluid_synth_t* m_synth = nullptr;
     std::unique_ptr<SynthAudio> m_audio;
     std::string m_soundFont;
+    // Measured once the SoundFont is in (with an audio driver while it already
+    // plays, under m_mutex); each program change on channel 1 brings its gain.
+    ProgramLevels m_levels;
+    int m_program = 0;
+    bool m_measuring = false;
+    std::atomic<bool> m_closing{false};
 
     // While m_loading, sendShort keeps the messages in m_waiting.
     std::mutex m_mutex;

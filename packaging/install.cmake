@@ -13,7 +13,7 @@ if(TARGET QVB-Vevivivodarav)
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     COMPONENT qvb_runtime)
   # The built-in synthesizer's module, which the program finds in ../lib/qvb-zaradariveda.
-  install(TARGETS qvbsynth
+  install(TARGETS qvbsynth qvblimiter
     LIBRARY DESTINATION lib/qvb-zaradariveda
     COMPONENT qvb_runtime)
   # The launcher that the menu entry starts: it changes into the user's own

@@ -20,6 +20,8 @@ GAME=(
   fonts-liberation2 fonts-dejavu-extra
   # built-in synthesizer and its General MIDI sounds; SDL is one of its sound outputs
   libfluidsynth-dev timgm6mb-soundfont libsdl2-dev
+  # the limiter on its output is an effect in the LADSPA plugin format (its header)
+  ladspa-sdk
   # external MIDI ports
   librtmidi-dev libjack-jackd2-dev libasound2-dev
   # Qt's SQLite driver: the history of rounds is kept in an SQLite file

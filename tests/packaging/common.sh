@@ -37,6 +37,7 @@ ICON_SIZES="16 24 32 48 64 128 256"
 expected_files() {
   echo usr/bin/QVB-Vevivivodarav
   echo usr/bin/qvb-zaradariveda
+  echo usr/lib/qvb-zaradariveda/libqvblimiter.so
   echo usr/lib/qvb-zaradariveda/libqvbsynth.so
   echo usr/share/applications/qvb-zaradariveda.desktop
   echo usr/share/metainfo/io.github.qvb.Zaradariveda.metainfo.xml

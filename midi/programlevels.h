@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "instruments.h"
+
+// A gain for each General MIDI program, so that the instruments of the
+// combobox sound equally loud whichever SoundFont plays them, and loud enough.
+//
+// A SoundFont's instruments differ by more than 12 dB at the same velocity,
+// and FluidSynth's own gain of 0.2 leaves all of them some 20 dB below other
+// programs. So each of the table's programs is played once, offline, by a
+// synthesizer of its own: notes across the keyboard at velocity 127, each
+// measured over its first 400 ms (K-weighted loudness, see LoudnessMeter, and
+// the sample peak). Programs outside the table get the table's median gain.
+class ProgramLevels {
+public:
+    // What the playing of one program gave, at gain 1.
+    struct Measured {
+        double loudness = 0;   // LUFS, the mean of C, C' and C''
+        double medianPeak = 0; // dBFS, the median of the notes played
+        double minPeak = 0;    // dBFS, the quietest of them
+        double maxPeak = 0;    // dBFS, the loudest of them
+    };
+    using Table = std::array<Measured, InstrumentCount>;
+
+    // The notes played of each program, low to high, and which of them make its loudness.
+    static constexpr int Notes[] = {36, 48, 60, 72, 84};
+    static constexpr int LoudnessNotes[] = {48, 60, 72};
+    static constexpr int NoteMs = 400;
+    static constexpr int Velocity = 127;
+
+    // Where the levelled notes go: a note's median peak at -6 dBFS. Notes
+    // sounding together (a wrong click's note and, 500 ms later, its
+    // correction) may add up to more; the limiter on the output takes that.
+    static constexpr double TargetMedianPeakDb = -6.0;
+    // How far a program may stray from equal loudness to bring its peaks to
+    // the target: instruments with sharp attacks peak higher at the same loudness.
+    static constexpr double LeewayDb = 1.4;
+    // Within that leeway, no measured note below the floor (a recorder's low
+    // notes, stretched below its range, are far quieter than its middle) and
+    // none above the ceiling, beyond which the limiter would change a single
+    // note. When an instrument's loudest note would pass the ceiling even at
+    // the low end of its leeway, all instruments are played softer together,
+    // so that they stay equally loud.
+    static constexpr double FloorDb = -11.5;
+    static constexpr double CeilingDb = -1.5;
+    // FluidSynth's own default, for programs while nothing is measured.
+    static constexpr float UnmeasuredGain = 0.2f;
+
+    // Every program at FluidSynth's default gain.
+    ProgramLevels();
+
+    // Plays the table's programs of `soundFont` at `sampleRate`. Unmeasured
+    // (gains as above) when the SoundFont cannot be read or `cancel` is set.
+    // FluidSynth's calls for two synthesizers must not run at the same time:
+    // with `fluidLock`, each step of the measurement (reading the SoundFont,
+    // one note) holds it, so that the other synthesizer waits a moment at most.
+    static ProgramLevels measure(const std::string& soundFont, double sampleRate,
+                                 const std::atomic<bool>* cancel = nullptr,
+                                 std::mutex* fluidLock = nullptr);
+    // The gains for what was measured; a program that made no sound gets the median.
+    static ProgramLevels fromMeasurements(const Table& table);
+
+    // FluidSynth's gain (linear) for a program 0..127.
+    float gain(int program) const;
+    bool isMeasured() const { return m_measured; }
+    const Table& measurements() const { return m_table; }
+    // How long playing the programs took, in milliseconds.
+    double measuringMs() const { return m_measuringMs; }
+
+private:
+    std::array<float, 128> m_gain;
+    Table m_table{};
+    bool m_measured = false;
+    double m_measuringMs = 0;
+};
