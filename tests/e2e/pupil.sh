@@ -52,8 +52,8 @@ start_jack_process() {
   # client timeout: without real-time rights a client on a busy machine is
   # often more than a period late, and a server that does not wait for it
   # starts the next cycle over the MIDI the client has not read yet, so a
-  # pupil's key press would be lost. This one waits, up to two seconds.
-  setpriv --pdeathsig TERM jackd -S -t 200 -n "$JACK_NAME" -d dummy -r 48000 -p 128 >"$E2E_TMP/jackd.log" 2>&1 &
+  # pupil's key press would be lost. This one waits, up to a second.
+  setpriv --pdeathsig TERM jackd -S -t 100 -n "$JACK_NAME" -d dummy -r 48000 -p 128 >"$E2E_TMP/jackd.log" 2>&1 &
   JACK_PID=$!
 }
 
