@@ -12,10 +12,12 @@
 //   silent               answer nothing
 //   play NN              play the note-on 90 NN 7F once
 //   flood RATE SECS NN   play 90 NN 7F RATE times a second for SECS seconds
+//   stop                 end the flood now
 //   mark TEXT            write TEXT into the log with the time it was read
 //   quit
 // Log lines: "<microseconds> in|out <hex bytes>" for every MIDI message (the
-// flood's own note-ons are counted, not logged: "flood-start", "flood-end N"),
+// flood's own note-ons are counted, not logged: "flood-start", "flood-end N
+// FRAMES" with the JACK frames the flood lasted),
 // "<microseconds> mark TEXT". The clock is CLOCK_MONOTONIC; a message is
 // stamped in the JACK cycle that carried it. "ready" goes to standard output
 // once the ports are active; "server-gone" is logged when JACK goes away.
@@ -48,6 +50,7 @@ enum Direction : uint8_t { In, Out, FloodStart, FloodEnd, ServerGone };
 struct LogRecord {
     int64_t us;
     uint64_t count;
+    uint64_t frames;
     uint8_t direction;
     uint8_t length;
     uint8_t bytes[3];
@@ -67,8 +70,10 @@ struct Pupil {
     std::atomic<uint64_t> floodLeft{0};
     std::atomic<double> floodRate{0};
     std::atomic<int> floodNote{0};
+    std::atomic<bool> floodStop{false};
     double floodCarry = 0; // process thread only
     uint64_t floodSent = 0;
+    uint64_t floodFrames = 0; // the JACK time the flood has lasted
     bool flooding = false;
     std::atomic<bool> serverGone{false};
 };
@@ -76,10 +81,11 @@ struct Pupil {
 Pupil g_pupil; // reached from JACK's callbacks, which take a void* anyway
 
 void logRecord(Pupil& p, Direction d, const uint8_t* bytes, std::size_t length, int64_t us,
-               uint64_t count = 0) {
+               uint64_t count = 0, uint64_t frames = 0) {
     LogRecord r{};
     r.us = us;
     r.count = count;
+    r.frames = frames;
     r.direction = d;
     r.length = uint8_t(length > 3 ? 3 : length);
     if (bytes)
@@ -135,14 +141,22 @@ int process(jack_nframes_t frames, void* arg) {
         send(0x90, uint8_t(note), 0x7F, true);
     }
 
+    if (p.floodStop.exchange(false))
+        p.floodLeft.store(0);
     uint64_t left = p.floodLeft.load();
+    if (left == 0 && p.flooding) {
+        p.flooding = false;
+        logRecord(p, FloodEnd, nullptr, 0, now, p.floodSent, p.floodFrames);
+    }
     if (left > 0) {
         if (!p.flooding) {
             p.flooding = true;
             p.floodSent = 0;
             p.floodCarry = 0;
+            p.floodFrames = 0;
             logRecord(p, FloodStart, nullptr, 0, now);
         }
+        p.floodFrames += frames;
         p.floodCarry += p.floodRate.load() * frames / jack_get_sample_rate(p.client);
         const uint8_t msg[3] = {0x90, uint8_t(p.floodNote.load()), 0x7F};
         while (p.floodCarry >= 1 && left > 0) {
@@ -157,7 +171,7 @@ int process(jack_nframes_t frames, void* arg) {
         p.floodLeft.store(left);
         if (left == 0) {
             p.flooding = false;
-            logRecord(p, FloodEnd, nullptr, 0, now, p.floodSent);
+            logRecord(p, FloodEnd, nullptr, 0, now, p.floodSent, p.floodFrames);
         }
     }
     return 0;
@@ -184,8 +198,9 @@ void writeLog(Pupil& p, FILE* file) {
             std::fprintf(file, "%lld flood-start\n", static_cast<long long>(r.us));
             break;
         case FloodEnd:
-            std::fprintf(file, "%lld flood-end %llu\n", static_cast<long long>(r.us),
-                         static_cast<unsigned long long>(r.count));
+            std::fprintf(file, "%lld flood-end %llu %llu\n", static_cast<long long>(r.us),
+                         static_cast<unsigned long long>(r.count),
+                         static_cast<unsigned long long>(r.frames));
             break;
         default:
             break;
@@ -275,6 +290,8 @@ int main(int argc, char** argv) {
                 p.floodRate.store(rate);
                 p.floodLeft.store(uint64_t(rate * seconds));
             }
+        } else if (command == "stop") {
+            p.floodStop.store(true);
         } else if (command == "mark") {
             std::string text;
             std::getline(words >> std::ws, text);

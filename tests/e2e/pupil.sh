@@ -42,14 +42,18 @@ pupil_cleanup() {
   fi
   rm -f /dev/shm/*_"${JACK_NAME}"_* 2>/dev/null
   # E2E_KEEP=DIR keeps the logs of a run for a look afterwards.
-  [ -n "${E2E_KEEP:-}" ] && cp "$PUPIL_LOG" "$E2E_TMP/app.log" "$E2E_KEEP/" 2>/dev/null
+  [ -n "${E2E_KEEP:-}" ] && cp "$PUPIL_LOG" "$E2E_TMP/app.log" "$E2E_TMP/jackd.log" "$E2E_KEEP/" 2>/dev/null
   cleanup
 }
 trap pupil_cleanup EXIT
 
 start_jack_process() {
-  # Ends with the test, whatever way the test ends.
-  setpriv --pdeathsig TERM jackd -n "$JACK_NAME" -d dummy -r 48000 -p 128 >"$E2E_TMP/jackd.log" 2>&1 &
+  # Ends with the test, whatever way the test ends. Synchronous, with a long
+  # client timeout: without real-time rights a client on a busy machine is
+  # often more than a period late, and a server that does not wait for it
+  # starts the next cycle over the MIDI the client has not read yet, so a
+  # pupil's key press would be lost. This one waits, up to a second.
+  setpriv --pdeathsig TERM jackd -S -t 100 -n "$JACK_NAME" -d dummy -r 48000 -p 128 >"$E2E_TMP/jackd.log" 2>&1 &
   JACK_PID=$!
 }
 

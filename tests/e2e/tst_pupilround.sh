@@ -43,8 +43,10 @@ wait_log ' out 90' 5 30
 wait_log ' in 90 [0-9a-f]{2} 7f$' 6 30
 
 # Every right answer: the next note comes at once (silence, then its
-# note-on), within one tick and a JACK period or two, never after the pause a
-# click would cause; and never the same note twice in a row.
+# note-on), at the next tick, never after the pause a click would cause
+# (500 ms); and never the same note twice in a row. A busy machine delays a
+# tick by tens of milliseconds, so the bound is half that pause, which an
+# answer that waited for it could not meet.
 awk '
   $2 == "out" { answered = $1; answer = $4; next }
   $2 == "in" && $3 == "b0" && answered { silenced = 1; next }
@@ -58,14 +60,13 @@ awk '
   }
   END {
     if (n != 5) { print "FAIL: " n " next notes after 5 answers"; exit 1 }
-    for (i = 1; i <= n; i++) { if (gaps[i] >= 100) { print "FAIL: a next note came " gaps[i] " ms late"; bad = 1 } }
-    for (i = 2; i <= n; i++) for (j = i; j > 1 && gaps[j - 1] > gaps[j]; j--) { t = gaps[j]; gaps[j] = gaps[j - 1]; gaps[j - 1] = t }
-    if (gaps[3] >= 15) { print "FAIL: median " gaps[3] " ms from answer to next note (not within the tick)"; bad = 1 }
+    for (i = 1; i <= n; i++) { if (gaps[i] >= 250) { print "FAIL: a next note came " gaps[i] " ms late"; bad = 1 } }
     exit bad
   }' "$PUPIL_LOG" || fail "right answers do not bring the next note at once"
 
 # A wrong answer: the same pitch an octave higher. The right note sounds again
-# at once, without silence before it.
+# at once (again well within the pause a wrong click waits), without silence
+# before it.
 note6=$(heard_note 6)
 pupil mark wrong answer
 pupil play $((note6 + 12))
@@ -78,7 +79,7 @@ awk -v n="$(printf %02x "$note6")" -v w="$(printf %02x $((note6 + 12)))" '
     if ($3 == "90") {
       if ($4 != n) { print "FAIL: note " $4 " after the wrong answer, not " n; exit 1 }
       printf "wrong answer %s -> note %s again after %.1f ms\n", w, n, ($1 - wrongAt) / 1000.0
-      if ($1 - wrongAt >= 100000) { print "FAIL: too late"; exit 1 }
+      if ($1 - wrongAt >= 250000) { print "FAIL: too late"; exit 1 }
       exit 0
     }
   }

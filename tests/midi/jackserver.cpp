@@ -31,8 +31,12 @@ JackServer::JackServer() : m_name(uniqueName()) {
 }
 
 void JackServer::spawn() {
-    std::vector<std::string> args = {"jackd", "-n",    m_name, "-d", "dummy",
-                                     "-r",    "48000", "-p",   "128"};
+    // Synchronous, with a long client timeout: without real-time rights a
+    // client on a busy machine is often more than a period late, and a server
+    // that does not wait for it starts the next cycle over the MIDI the client
+    // has not read yet. This one waits for it, up to a second (ten times -t).
+    std::vector<std::string> args = {"jackd", "-S", "-t", "100",   "-n", m_name, "-d",
+                                     "dummy", "-r", "48000", "-p", "128"};
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
