@@ -182,6 +182,8 @@ void CVelmora01Dlg::finishOpeningDevices() {
             m_closeRequested = true;
             requestEnd();
         });
+    if (!m_closeRequested)
+        m_portWatcher.start();
 }
 
 void CVelmora01Dlg::connectControls() {

@@ -13,6 +13,7 @@
 #include "hovercell.h"
 #include "viewpainter.h"
 #include "mididevices.h"
+#include "portwatcher.h"
 #include "roundhost.h"
 #include "traininground.h"
 
@@ -66,6 +67,7 @@ public:
     QIcon m_hIcon;
     CMidiSettings m_midiSettingsDlg;
     MidiDevices m_midi;
+    PortWatcher m_portWatcher{m_midi}; // instruments that come and go
     Compass m_compass;
     TrainingRound m_round;
     uint8_t m_program = 0;

@@ -40,23 +40,12 @@ template <class Midi> std::unique_ptr<Midi> makeQuiet(RtMidi::Api api, const std
     }
 }
 
-bool isOwnPort(const std::string& fullName, const std::string& ownClient) {
-    // JACK renames a second client of the same name to "<name>-01".
-    return fullName.compare(0, ownClient.size(), ownClient) == 0 &&
-           fullName.size() > ownClient.size() &&
-           (fullName[ownClient.size()] == ':' || fullName[ownClient.size()] == '-');
-}
-
-bool isMidiThrough(const std::string& fullName) {
-    return fullName.find("Midi Through") != std::string::npos;
-}
-
 void appendPorts(RtMidi& midi, RtMidi::Api api, const std::string& ownClient,
                  std::vector<ExternalPort>& ports) {
     const unsigned count = midi.getPortCount();
     for (unsigned i = 0; i < count; ++i) {
         std::string fullName = midi.getPortName(i);
-        if (fullName.empty() || isOwnPort(fullName, ownClient))
+        if (fullName.empty() || isPortOfClient(fullName, ownClient))
             continue;
         ports.push_back({api, fullName, shortPortName(fullName)});
     }
