@@ -51,3 +51,17 @@ void JackPortWatch::shutDown(void* self) {
     watch->m_gone.store(true, std::memory_order_release);
     watch->m_changed(); // every JACK port has gone with the server
 }
+
+bool JackPortWatch::listMidiPorts(bool playedTo, std::vector<std::string>& names) const {
+    if (serverGone())
+        return false;
+    names.clear();
+    const char** ports = jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE,
+                                        playedTo ? JackPortIsInput : JackPortIsOutput);
+    if (!ports)
+        return true; // none at all
+    for (const char** port = ports; *port; ++port)
+        names.emplace_back(*port);
+    jack_free(ports);
+    return true;
+}

@@ -5,6 +5,7 @@
 #include <jack/jack.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 // Watches the JACK server's ports with a client of its own that has no port
 // and no process callback, so it costs the server nothing per period. JACK
@@ -27,6 +28,10 @@ public:
     // Whether the port `fullName` is there and connected to a port of the
     // client `ownClient` (this program's clients, however JACK numbered them).
     bool linkedTo(const std::string& fullName, const std::string& ownClient) const;
+
+    // The MIDI ports that play to others (`outputs` false: that others play
+    // to), as JACK lists them; false when the server has gone.
+    bool listMidiPorts(bool playedTo, std::vector<std::string>& names) const;
 
 private:
     explicit JackPortWatch(ChangedFn changed) : m_changed(std::move(changed)) {}

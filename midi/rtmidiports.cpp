@@ -70,12 +70,20 @@ int findPort(RtMidi& midi, const std::string& fullName) {
     return -1;
 }
 
-std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient) {
+std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient,
+                                            const JackPortLister& jackPorts) {
     prepareAudioLibraries();
     std::vector<RtMidi::Api> apis;
     RtMidi::getCompiledApi(apis);
     std::vector<ExternalPort> ports;
     for (const RtMidi::Api api : apis) {
+        std::vector<std::string> names;
+        if (api == RtMidi::UNIX_JACK && jackPorts && jackPorts(kind, names)) {
+            for (auto& fullName : names)
+                if (!fullName.empty() && !isPortOfClient(fullName, ownClient))
+                    ports.push_back({api, fullName, shortPortName(fullName)});
+            continue;
+        }
         try {
             if (kind == PortKind::Output) {
                 if (auto lister = makeQuietOut(api, ownClient))

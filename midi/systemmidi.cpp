@@ -28,7 +28,7 @@ SystemMidi::~SystemMidi() {
 
 const std::vector<ExternalPort>& SystemMidi::outputs() {
     if (!m_outputsListed) {
-        m_outputs = listExternalPorts(PortKind::Output, m_client);
+        m_outputs = listExternalPorts(PortKind::Output, m_client, jackLister());
         m_outputsListed = true;
     }
     return m_outputs;
@@ -36,7 +36,7 @@ const std::vector<ExternalPort>& SystemMidi::outputs() {
 
 const std::vector<ExternalPort>& SystemMidi::inputs() {
     if (!m_inputsListed) {
-        m_inputs = listExternalPorts(PortKind::Input, m_client);
+        m_inputs = listExternalPorts(PortKind::Input, m_client, jackLister());
         m_inputsListed = true;
     }
     return m_inputs;
@@ -159,6 +159,17 @@ void SystemMidi::keepWatching() {
         m_jackWatch.reset();
 #endif
     openWatches(true);
+}
+
+JackPortLister SystemMidi::jackLister() const {
+#ifdef QVB_HAVE_JACK
+    if (m_jackWatch)
+        return [watch = m_jackWatch.get()](PortKind kind, std::vector<std::string>& names) {
+            // An output of ours plays to JACK's input ports, and the other way round.
+            return watch->listMidiPorts(kind == PortKind::Output, names);
+        };
+#endif
+    return {};
 }
 
 bool SystemMidi::linkedToUs(const std::string& jackPort) const {

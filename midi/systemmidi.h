@@ -52,6 +52,8 @@ public:
 private:
     void openWatches(bool announce);
     bool linkedToUs(const std::string& jackPort) const;
+    // Lists JACK's ports through the watch's client while there is one.
+    JackPortLister jackLister() const;
 
     const std::vector<ExternalPort>& outputs();
     const std::vector<ExternalPort>& inputs();
