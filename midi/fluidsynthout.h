@@ -10,6 +10,7 @@
 
 #include "midiplatform.h"
 #include "synthaudio.h"
+#include "synthaudiokeeper.h"
 #include "synthconfig.h"
 
 // The built-in General MIDI synthesizer as an output device: FluidSynth with
@@ -52,7 +53,7 @@ private:
 
     fluid_settings_t* m_settings = nullptr;
     fluid_synth_t* m_synth = nullptr;
-    std::unique_ptr<SynthAudio> m_audio;
+    std::unique_ptr<SynthAudioKeeper> m_audio; // plays it again when the server returns
     std::string m_soundFont;
 
     // While m_loading, sendShort keeps the messages in m_waiting.

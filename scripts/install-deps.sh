@@ -17,6 +17,8 @@ PACKAGES=(
   librtmidi-dev libjack-jackd2-dev libasound2-dev
   # tests: a JACK server of their own, a real X server, screenshots, clicks
   jackd2 xvfb xauth x11-utils imagemagick xdotool
+  # tests: a PulseAudio server of their own with a null sink, recorded from its monitor
+  pulseaudio pulseaudio-utils
   # end-to-end tests: a working directory made unwritable (chattr)
   e2fsprogs
   # benchmarks
