@@ -86,10 +86,10 @@ std::string soundServerSocket(const std::string& driver) {
     return runtime && *runtime ? std::string(runtime) + "/pulse/native" : std::string();
 }
 
-ino_t soundServerMark(const std::string& socketPath) {
+ino_t soundServerMark(const std::string& socketPath, bool knock) {
     struct stat info {};
     if (socketPath.empty() || ::stat(socketPath.c_str(), &info) != 0 ||
-        !acceptsConnection(socketPath))
+        (knock && !acceptsConnection(socketPath)))
         return 0;
     return info.st_ino;
 }

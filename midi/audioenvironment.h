@@ -23,7 +23,9 @@ bool alsaSequencerPresent();
 // empty for drivers that talk to no server.
 std::string soundServerSocket(const std::string& driver);
 
-// The server behind a socket as it is now: 0 when nothing accepts a
-// connection there, else a number that changes when the server is started
-// anew (the socket's inode: a new server makes a new socket file).
-ino_t soundServerMark(const std::string& socketPath);
+// The server behind a socket as it is now: 0 when there is none, else a
+// number that changes when the server is started anew (the socket's inode:
+// a new server makes a new socket file). With `knock`, a server that crashed
+// and left its socket behind counts as none; that costs the server a
+// connection, the rest only a look at the file.
+ino_t soundServerMark(const std::string& socketPath, bool knock);

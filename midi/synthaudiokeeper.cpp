@@ -40,7 +40,7 @@ std::string SynthAudioKeeper::driverName() const {
 
 void SynthAudioKeeper::markServer() {
     m_socket = m_audio ? soundServerSocket(m_audio->driverName()) : std::string();
-    m_mark = soundServerMark(m_socket);
+    m_mark = soundServerMark(m_socket, true);
 }
 
 void SynthAudioKeeper::watch() {
@@ -58,7 +58,7 @@ void SynthAudioKeeper::watch() {
         if (m_socket.empty())
             return; // replaced by a driver that talks to no server
         lock.unlock();
-        const ino_t mark = soundServerMark(m_socket);
+        const ino_t mark = soundServerMark(m_socket, ++m_looks % KnockEvery == 0);
         lock.lock();
         if (mark == m_mark)
             continue;

@@ -20,8 +20,10 @@
 // until one plays. Notes sent meanwhile are dropped, not kept for later.
 class SynthAudioKeeper {
 public:
-    // How often the server is looked at, and a dead driver tried again.
+    // How often the server's socket is looked at, and a dead driver tried
+    // again; every KnockEvery-th look also asks whether anyone answers.
     static constexpr int LookMs = 200;
+    static constexpr int KnockEvery = 5;
 
     // As SynthAudio::start. Drivers that talk to no server (ALSA, a WAV
     // file) are not watched.
@@ -58,4 +60,5 @@ private:
     // The watch thread's own.
     std::string m_socket;
     ino_t m_mark = 0;
+    int m_looks = 0;
 };

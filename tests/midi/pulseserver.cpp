@@ -91,8 +91,7 @@ void PulseServer::kill() {
         return;
     ::kill(m_pid, SIGKILL);
     ::waitpid(m_pid, nullptr, 0);
-    m_pid = -1;
-    ::unlink(m_socket.c_str()); // a crashed server leaves it behind
+    m_pid = -1; // its socket stays behind, as after a crash
 }
 
 bool PulseServer::answers() const {

@@ -20,7 +20,8 @@ public:
     bool running() const { return m_pid > 0; }
     const std::string& socket() const { return m_socket; }
 
-    // Ends the server at once, as a crash does; start() brings it back on the same socket.
+    // Ends the server at once, as a crash does, its socket file left behind;
+    // start() brings it back on the same path.
     void kill();
     bool start();
 
