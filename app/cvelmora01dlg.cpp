@@ -219,6 +219,7 @@ void CVelmora01Dlg::done(int result) {
 void CVelmora01Dlg::teardown() {
     m_tornDown = true;
     m_freeNoteTimer.stop();
+    m_portWatcher.stop(); // no device is opened anew on the way out
     m_midi.Silence();
     saveBestList();
     // The window going away ends the round's timer too.

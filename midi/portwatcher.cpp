@@ -13,8 +13,16 @@ PortWatcher::PortWatcher(MidiDevices& devices, QObject* parent)
 }
 
 PortWatcher::~PortWatcher() {
-    if (m_watching)
-        m_devices.platform().watchPorts({});
+    stop();
+}
+
+void PortWatcher::stop() {
+    if (!m_watching)
+        return;
+    m_watching = false;
+    m_devices.platform().watchPorts({}); // no news come after this
+    m_settle.stop();
+    m_look.stop();
 }
 
 void PortWatcher::start() {
@@ -40,6 +48,8 @@ void PortWatcher::onNews() {
 }
 
 void PortWatcher::check() {
+    if (!m_watching)
+        return;
     ++m_listings;
     m_keeper.portsChanged();
     emit devicesChecked();

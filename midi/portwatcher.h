@@ -26,6 +26,8 @@ public:
 
     // Starts watching; the devices are open by now.
     void start();
+    // Ends watching: news still on their way are let go.
+    void stop();
     // How often the ports have been listed since the start (benchmarks, tests).
     int listings() const { return m_listings; }
 

@@ -58,6 +58,7 @@ private slots:
     void outputLostMidRoundSoundsOnTheSynthesizerAndComesBack();
     void settingsShowTheDeviceInUseAndMendALostLink();
     void watchingAloneListsNothing();
+    void stoppedWatchingOpensNothing();
 
 private:
     void makeDevices(const SynthConfig& synth);
@@ -241,6 +242,22 @@ void TestPortWatchJack::watchingAloneListsNothing() {
     QTest::qWait(1500);
     QCOMPARE(m_watcher->listings(), listings);
     QVERIFY(!m_midi->inputOpen());
+}
+
+void TestPortWatchJack::stoppedWatchingOpensNothing() {
+    // The window going away: a keyboard switched on then is left alone.
+    SynthConfig silent;
+    silent.soundFont = "/nonexistent/none.sf2";
+    silent.soundFontRoot = "";
+    makeDevices(silent);
+    m_watcher->stop();
+    JackTestClient keyboard("afterstop");
+    QVERIFY(keyboard.ok());
+    QTest::qWait(1500);
+    QVERIFY(!m_midi->inputOpen());
+    m_watcher->start(); // and watching again takes it up as new
+    JackTestClient second("afterrestart");
+    QTRY_VERIFY_WITH_TIMEOUT(m_midi->inputWorks(), SoonMs);
 }
 
 QTEST_MAIN(TestPortWatchJack)
