@@ -21,7 +21,7 @@ export TSAN_OPTIONS="halt_on_error=1:exitcode=66:second_deadlock_stack=1:suppres
 # new JACK client past their deadline, so a message sent at once may miss its
 # cycle. The Release run above checks every arrival; in the sanitizer builds
 # these tests run for what the sanitizer finds, and any report or crash fails.
-JACK_TESTS='^(tst_jackmidi|tst_midisettings_jack)$'
+JACK_TESTS='^(tst_jackmidi|tst_midisettings_jack|tst_portwatch_jack)$'
 sanitizer_verdict() { # BUILD_DIR TEST_BINARY...
   local dir=$1 bin log rc
   shift
@@ -41,12 +41,13 @@ sanitizer_verdict() { # BUILD_DIR TEST_BINARY...
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_SANITIZE=ON -DQVB_BUILD_TESTS=ON -DQVB_BUILD_BENCH=OFF
 cmake --build build-asan --parallel "$(nproc)" --target qvb_unit_tests
 ctest --test-dir build-asan -L unit -E "$JACK_TESTS" --output-on-failure --timeout 600
-sanitizer_verdict build-asan tests/midi/tst_jackmidi tests/midi/tst_midisettings_jack
+sanitizer_verdict build-asan tests/midi/tst_jackmidi tests/midi/tst_midisettings_jack tests/midi/tst_portwatch_jack
 
 # The MIDI input under ThreadSanitizer: the mailbox between the input's thread
-# and the window's, the device holder, and the real input on JACK.
+# and the window's, the device holder, the real input on JACK, and the news of
+# ports that come and go on their way from JACK's thread to the window's.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_TSAN=ON -DQVB_BUILD_TESTS=ON -DQVB_BUILD_BENCH=OFF
 # Two races of our own through Qt must be reported, or the suppressions hide too much.
-cmake --build build-tsan --parallel "$(nproc)" --target tst_mididevices tst_jackmidi midi_mailbox_tsan qt_race_tsan
+cmake --build build-tsan --parallel "$(nproc)" --target tst_mididevices tst_jackmidi tst_portwatch_jack midi_mailbox_tsan qt_race_tsan
 ctest --test-dir build-tsan -R '^(tst_mididevices|midi_mailbox_tsan|qt_race_tsan_.*)$' --output-on-failure --timeout 600
-sanitizer_verdict build-tsan tests/midi/tst_jackmidi
+sanitizer_verdict build-tsan tests/midi/tst_jackmidi tests/midi/tst_portwatch_jack

@@ -186,6 +186,8 @@ void CVelmora01Dlg::finishOpeningDevices() {
             m_closeRequested = true;
             requestEnd();
         });
+    if (!m_closeRequested)
+        m_portWatcher.start();
 }
 
 void CVelmora01Dlg::connectControls() {
@@ -224,6 +226,7 @@ void CVelmora01Dlg::done(int result) {
 void CVelmora01Dlg::teardown() {
     m_tornDown = true;
     m_freeNoteTimer.stop();
+    m_portWatcher.stop(); // no device is opened anew on the way out
     m_midi.Silence();
     saveBestList();
     // The window going away ends the round's timer too.

@@ -14,6 +14,7 @@
 #include "viewpainter.h"
 #include "messagebox.h"
 #include "mididevices.h"
+#include "portwatcher.h"
 #include "roundhost.h"
 #include "traininground.h"
 
@@ -71,6 +72,7 @@ public:
     QIcon m_hIcon;
     CMidiSettings m_midiSettingsDlg;
     MidiDevices m_midi;
+    PortWatcher m_portWatcher{m_midi}; // instruments that come and go
     Compass m_compass;
     TrainingRound m_round;
     uint8_t m_program = 0;

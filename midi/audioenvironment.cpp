@@ -52,9 +52,15 @@ void prepareAudioLibraries() {
 #endif
 }
 
-bool jackServerMayRun() {
+namespace {
+std::string jackServerName() {
     const char* named = std::getenv("JACK_DEFAULT_SERVER");
-    const std::string server = named && *named ? named : "default";
+    return named && *named ? named : "default";
+}
+} // namespace
+
+bool jackServerMayRun() {
+    const std::string server = jackServerName();
     const std::string uid = std::to_string(::getuid());
     // A running server has its socket in /dev/shm: "jack_<server>_<uid>_0" for
     // JACK 2, a folder "jack-<uid>/<server>" for JACK 1.
@@ -64,4 +70,26 @@ bool jackServerMayRun() {
 
 bool alsaSequencerPresent() {
     return ::access("/dev/snd/seq", R_OK | W_OK) == 0;
+}
+
+std::string soundServerSocket(const std::string& driver) {
+    if (driver == "jack")
+        return "/dev/shm/jack_" + jackServerName() + "_" + std::to_string(::getuid()) + "_0";
+    if (driver != "pulseaudio")
+        return {};
+    const char* server = std::getenv("PULSE_SERVER");
+    if (server && std::strncmp(server, "unix:", 5) == 0)
+        return server + 5;
+    if (server && *server)
+        return {}; // a server over the network: not watched
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return runtime && *runtime ? std::string(runtime) + "/pulse/native" : std::string();
+}
+
+ino_t soundServerMark(const std::string& socketPath, bool knock) {
+    struct stat info {};
+    if (socketPath.empty() || ::stat(socketPath.c_str(), &info) != 0 ||
+        (knock && !acceptsConnection(socketPath)))
+        return 0;
+    return info.st_ino;
 }

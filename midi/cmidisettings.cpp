@@ -87,11 +87,12 @@ void CMidiSettings::setVisible(bool visible) {
 
 void CMidiSettings::accept() {
     // Only a device other than the one in use is switched: reopening the same
-    // device would cut off whatever it is playing for nothing.
+    // device would cut off whatever it is playing for nothing. A device whose
+    // link was lost is opened anew, the same or not.
     if (m_devices && isVisible()) {
-        if (m_selOut >= 0 && m_selOut != m_devices->outDevice)
+        if (m_selOut >= 0 && (m_selOut != m_devices->outDevice || !m_devices->outputWorks()))
             m_devices->reopenOutput(m_selOut);
-        if (m_selIn >= 0 && m_selIn != m_devices->inDevice)
+        if (m_selIn >= 0 && (m_selIn != m_devices->inDevice || !m_devices->inputWorks()))
             m_devices->reopenInput(m_selIn);
     }
     QDialog::accept();
@@ -112,10 +113,14 @@ void CMidiSettings::fillColumns() {
 
 void CMidiSettings::fillOutputs() {
     MidiPlatform& platform = m_devices->platform();
-    m_selOut = m_devices->outDevice;
     // Output ids end where the input column's ids begin; devices beyond that
     // get no button, so a click in the input column is never taken for an output.
-    m_outCount = std::min(platform.outCount(), MaxOutputs);
+    const unsigned listed = platform.outCount();
+    m_outCount = std::min(listed, MaxOutputs);
+    // Instruments may have come and gone since the device was opened: its
+    // number is the one it has in the list shown now.
+    m_devices->renumberOutput(listed);
+    m_selOut = m_devices->outDevice;
     if (m_outCount == 0) {
         if (m_message)
             m_message(this, QString::fromUtf8(NoOutputText), QString::fromUtf8(NoOutputTitle));
@@ -134,8 +139,9 @@ void CMidiSettings::fillOutputs() {
 
 void CMidiSettings::fillInputs() {
     MidiPlatform& platform = m_devices->platform();
-    m_selIn = m_devices->inDevice;
     m_inCount = platform.inCount();
+    m_devices->renumberInput(m_inCount);
+    m_selIn = m_devices->inDevice;
     if (m_inCount == 0)
         return;
     m_inButtons.resize(m_inCount);

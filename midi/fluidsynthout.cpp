@@ -62,7 +62,7 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::open(const SynthConfig& config) {
     auto out = create();
     if (!out)
         return nullptr;
-    out->m_audio = SynthAudio::start(out->m_settings, out->m_synth, config.audio);
+    out->m_audio = SynthAudioKeeper::start(out->m_settings, out->m_synth, config.audio);
     if (!out->m_audio)
         return nullptr;
     out->loadInBackground(config);

@@ -12,6 +12,7 @@
 #include "midiplatform.h"
 #include "programlevels.h"
 #include "synthaudio.h"
+#include "synthaudiokeeper.h"
 #include "synthconfig.h"
 #include "waitingmessages.h"
 
@@ -63,7 +64,7 @@ private:
 
     fluid_settings_t* m_settings = nullptr;
     fluid_synth_t* m_synth = nullptr;
-    std::unique_ptr<SynthAudio> m_audio;
+    std::unique_ptr<SynthAudioKeeper> m_audio; // plays it again when the server returns
     std::string m_soundFont;
     // Measured once the SoundFont is in (with an audio driver while it already
     // plays, under m_mutex); each program change on channel 1 brings its gain.

@@ -58,6 +58,10 @@ void JackOutPort::sendShort(uint32_t message) {
     jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(record), RecordSize);
 }
 
+bool JackOutPort::reachesDevice() const {
+    return m_serverAlive.load(std::memory_order_acquire) && jack_port_connected(m_port) > 0;
+}
+
 int JackOutPort::process(jack_nframes_t frames, void* arg) {
     auto* self = static_cast<JackOutPort*>(arg);
     void* buffer = jack_port_get_buffer(self->m_port, frames);

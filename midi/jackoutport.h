@@ -22,6 +22,8 @@ public:
     JackOutPort& operator=(const JackOutPort&) = delete;
 
     void sendShort(uint32_t message) override;
+    // The port stays ours when the instrument goes; only its link shows it.
+    bool reachesDevice() const override;
 
 private:
     JackOutPort() = default;

@@ -30,17 +30,19 @@ void MidiDevices::OpenDevices(const std::string& caption, const MessageFn& messa
         failed();
     } else {
         outHandle = m_platform.openOut(static_cast<unsigned>(outDevice));
-        if (outHandle)
+        m_chosenProgram = initialProgram;
+        if (outHandle) {
+            outIdentity = m_platform.outIdentity(static_cast<unsigned>(outDevice));
             SendShortMessage(outHandle.get(), ProgramChange, initialProgram, 0);
-        else
+        } else {
             failed();
+        }
     }
 
     if (m_platform.inCount() == 0)
         return; // no MIDI input: answers come from the mouse only
-    inDevice = 0;
-    inHandle =
-        m_platform.openIn(0, &MidiDevices::MidiInCallback, reinterpret_cast<uintptr_t>(this));
+    openInput(0);
+    inChosenByProgram = true;
 }
 
 void MidiDevices::finishOpening(const std::string& caption, const MessageFn& message,
@@ -62,6 +64,8 @@ void MidiDevices::outputFailed(const std::string& caption, const MessageFn& mess
 void MidiDevices::CloseDevices() {
     outHandle.reset();
     inHandle.reset();
+    outIdentity.clear();
+    inIdentity.clear();
 }
 
 void MidiDevices::SendShortMessage(MidiOutPort* out, uint8_t status, uint8_t data1, uint8_t data2) {
@@ -80,41 +84,102 @@ void MidiDevices::Silence() {
 }
 
 void MidiDevices::reopenOutput(int32_t device) {
+    lostOutIdentity.clear(); // the pupil's choice counts from now on
+    openOutput(device);
+}
+
+void MidiDevices::reopenInput(int32_t device) {
+    lostInIdentity.clear();
+    inChosenByProgram = false;
+    openInput(device);
+}
+
+void MidiDevices::switchOutput(int32_t device, bool sendProgram) {
+    openOutput(device);
+    if (sendProgram)
+        SendShortMessage(outHandle.get(), ProgramChange, m_chosenProgram, 0);
+}
+
+void MidiDevices::switchInput(int32_t device) {
+    openInput(device);
+    inChosenByProgram = true;
+    // Within a round the new input answers at once; the mailbox is left
+    // alone, so a note already taken is not judged again.
+    if (m_inputRunning && inHandle)
+        inHandle->start();
+}
+
+void MidiDevices::openOutput(int32_t device) {
     outHandle.reset();
+    outIdentity.clear();
     outDevice = device;
     if (device >= 0)
         outHandle = m_platform.openOut(static_cast<unsigned>(device));
     // Chosen in the settings, the device is wanted now: nothing is put off.
     if (outHandle && !outHandle->finishOpening())
         outHandle.reset();
+    if (outHandle)
+        outIdentity = m_platform.outIdentity(static_cast<unsigned>(device));
 }
 
-void MidiDevices::reopenInput(int32_t device) {
+void MidiDevices::openInput(int32_t device) {
     inHandle.reset();
+    inIdentity.clear();
     inDevice = device;
     if (device >= 0)
         inHandle = m_platform.openIn(static_cast<unsigned>(device), &MidiDevices::MidiInCallback,
                                      reinterpret_cast<uintptr_t>(this));
+    if (inHandle)
+        inIdentity = m_platform.inIdentity(static_cast<unsigned>(device));
+}
+
+namespace {
+template <class IdentityOf>
+void findNumber(const std::string& identity, unsigned count, IdentityOf identityOf,
+                int32_t& number) {
+    if (identity.empty())
+        return;
+    for (unsigned k = 0; k < count; ++k) {
+        if (identityOf(k) == identity) {
+            number = int32_t(k);
+            return;
+        }
+    }
+}
+} // namespace
+
+void MidiDevices::renumberOutput(unsigned count) {
+    findNumber(outIdentity, count, [this](unsigned k) { return m_platform.outIdentity(k); },
+               outDevice);
+}
+
+void MidiDevices::renumberInput(unsigned count) {
+    findNumber(inIdentity, count, [this](unsigned k) { return m_platform.inIdentity(k); },
+               inDevice);
 }
 
 void MidiDevices::chooseInstrument(int index, uint8_t& program) {
     if (index >= 0 && index < InstrumentCount)
         program = Instruments[index].program;
+    m_chosenProgram = program;
     SendShortMessage(outHandle.get(), ProgramChange, program, 0);
     PlayNote(PreviewNote, PreviewVelocity);
 }
 
 void MidiDevices::inputReset() {
+    m_inputRunning = false;
     if (inHandle)
         inHandle->reset();
 }
 
 void MidiDevices::inputStart() {
+    m_inputRunning = true;
     if (inHandle)
         inHandle->start();
 }
 
 void MidiDevices::inputStop() {
+    m_inputRunning = false;
     if (inHandle)
         inHandle->stop();
 }

@@ -29,6 +29,16 @@ public:
     int32_t outDevice = 0;
     int32_t inDevice = 0;
     uint8_t initialProgram = 0;
+    // Who the devices in use are (MidiPlatform::outIdentity), besides their
+    // numbers; empty while none is open.
+    std::string outIdentity;
+    std::string inIdentity;
+    // The device lost from under the program, to go back to when it returns;
+    // a choice in the settings forgets it.
+    std::string lostOutIdentity;
+    std::string lostInIdentity;
+    // The input was opened by the program itself, not chosen in the settings.
+    bool inChosenByProgram = false;
 
     void OpenDevices(const std::string& caption, const MessageFn& message, const CloseFn& close);
     // Completes an output opening that OpenDevices put off (the built-in
@@ -44,6 +54,23 @@ public:
     // Output and input switching (the MIDI settings dialog): close, set the number, open.
     void reopenOutput(int32_t device); // no program change follows
     void reopenInput(int32_t device);  // the new input is not started
+
+    // The open device still reaches what it was opened to (MidiOutPort::reachesDevice).
+    bool outputWorks() const { return outHandle && outHandle->reachesDevice(); }
+    bool inputWorks() const { return inHandle && inHandle->reachesDevice(); }
+    // The input as the program switches it by itself (DeviceKeeper): a
+    // running round goes on with it; nothing is forgotten of a lost device.
+    void switchInput(int32_t device);
+    // The output as the program switches it: no lost device forgotten, and
+    // with `sendProgram` the instrument chosen last is sent to it.
+    void switchOutput(int32_t device, bool sendProgram);
+    // The program of the instrument chosen last (start-up: initialProgram).
+    uint8_t chosenProgram() const { return m_chosenProgram; }
+    bool inputRunning() const { return m_inputRunning; }
+    // Gives the device in use its number in the list as the platform has
+    // just counted it (`count` devices); one that is not listed keeps its number.
+    void renumberOutput(unsigned count);
+    void renumberInput(unsigned count);
 
     // The instrument choice of the trainer window: an index 0..17 picks `program`
     // from the instrument table, any other index keeps it; then the program change
@@ -65,7 +92,12 @@ public:
 private:
     static void outputFailed(const std::string& caption, const MessageFn& message,
                              const CloseFn& close);
+    void openOutput(int32_t device);
+    void openInput(int32_t device);
+
     MidiPlatform& m_platform;
+    uint8_t m_chosenProgram = 0;
+    bool m_inputRunning = false; // started, between a round's start and its end
     // The mailbox: NoNote when empty, else the note number waiting to be judged.
     // The callback stores, the window's thread takes it with an exchange.
     std::atomic<int> m_mailbox{NoNote};

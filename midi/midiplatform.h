@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,9 @@ public:
     // false when the device could not be opened after all. Every other port
     // is open once openOut has returned it.
     virtual bool finishOpening() { return true; }
+    // False once the device this port was opened to has gone, even when a
+    // device of the same name has come back since: the port must be opened anew.
+    virtual bool reachesDevice() const { return true; }
 };
 
 class MidiInPort;
@@ -39,6 +43,8 @@ public:
     virtual void reset() = 0;        // back to stopped
     virtual void start() = 0;        // deliver messages from now on
     virtual void stop() = 0;         // deliver nothing
+    // As MidiOutPort::reachesDevice.
+    virtual bool reachesDevice() const { return true; }
 };
 
 class MidiPlatform {
@@ -53,4 +59,26 @@ public:
     virtual std::unique_ptr<MidiOutPort> openOut(unsigned device) = 0;
     virtual std::unique_ptr<MidiInPort> openIn(unsigned device, MidiInProc proc,
                                                uintptr_t instance) = 0;
+
+    // Who a device is: the same text for the same instrument after it was
+    // unplugged and plugged in again, whatever its number is then; empty
+    // when there is no such device. The lists are the ones counted last.
+    virtual std::string outIdentity(unsigned device) {
+        std::string name;
+        return outName(device, name) ? name : std::string();
+    }
+    virtual std::string inIdentity(unsigned device) {
+        std::string name;
+        return inName(device, name) ? name : std::string();
+    }
+
+    // Port watching. From now on `changed` is called, on whatever thread the
+    // MIDI system reports on and often several times in a row, whenever ports
+    // may have appeared or vanished. An empty function ends the watching;
+    // once that has returned, no call of the earlier function is under way.
+    using PortsChangedFn = std::function<void()>;
+    virtual void watchPorts(PortsChangedFn changed) { (void)changed; }
+    // Called about once a second while watching: picks up a MIDI system that
+    // has started (or gone) since. Cheap when nothing has changed.
+    virtual void keepWatching() {}
 };

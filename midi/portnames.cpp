@@ -120,3 +120,19 @@ void makeNamesDistinct(std::vector<std::string>& names) {
         }
     }
 }
+
+bool isPortOfClient(const std::string& fullName, const std::string& client) {
+    return fullName.compare(0, client.size(), client) == 0 && fullName.size() > client.size() &&
+           (fullName[client.size()] == ':' || fullName[client.size()] == '-');
+}
+
+bool isMidiThrough(const std::string& fullName) {
+    return fullName.find("Midi Through") != std::string::npos;
+}
+
+std::string withoutAddress(const std::string& fullName) {
+    const auto blank = fullName.rfind(' ');
+    if (blank != std::string::npos && isAlsaAddress(fullName.substr(blank + 1)))
+        return fullName.substr(0, blank);
+    return fullName;
+}

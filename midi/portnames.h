@@ -23,3 +23,14 @@ std::size_t utf8Length(const std::string& text);
 std::string utf8Left(const std::string& text, std::size_t count);
 // The last `count` characters of UTF-8 text.
 std::string utf8Right(const std::string& text, std::size_t count);
+
+// Whether `fullName` is a port of the client `client`: "client:port", or
+// "client-01:port" for a second client of that name, as JACK renames it.
+bool isPortOfClient(const std::string& fullName, const std::string& client);
+
+// ALSA's "Midi Through" only echoes what other programs send.
+bool isMidiThrough(const std::string& fullName);
+
+// The port's name without the address ALSA appends ("client:port 20:0"):
+// an instrument plugged in again may get another client number.
+std::string withoutAddress(const std::string& fullName);

@@ -30,11 +30,12 @@ RtMidiInPort::~RtMidiInPort() {
 
 std::unique_ptr<RtMidiInPort> RtMidiInPort::open(RtMidi::Api api, const std::string& fullName,
                                                  const std::string& client, MidiInProc proc,
-                                                 uintptr_t instance) {
+                                                 uintptr_t instance, ReachFn reaches) {
     if (!proc)
         return nullptr;
     try {
         std::unique_ptr<RtMidiInPort> port(new RtMidiInPort(proc, instance));
+        port->m_reaches = std::move(reaches);
         port->m_in = makeQuietIn(api, client);
         if (!port->m_in)
             return nullptr;
@@ -51,6 +52,10 @@ std::unique_ptr<RtMidiInPort> RtMidiInPort::open(RtMidi::Api api, const std::str
     } catch (const RtMidiError&) {
         return nullptr;
     }
+}
+
+bool RtMidiInPort::reachesDevice() const {
+    return m_in && m_in->isPortOpen() && (!m_reaches || m_reaches());
 }
 
 void RtMidiInPort::reset() {

@@ -40,23 +40,12 @@ template <class Midi> std::unique_ptr<Midi> makeQuiet(RtMidi::Api api, const std
     }
 }
 
-bool isOwnPort(const std::string& fullName, const std::string& ownClient) {
-    // JACK renames a second client of the same name to "<name>-01".
-    return fullName.compare(0, ownClient.size(), ownClient) == 0 &&
-           fullName.size() > ownClient.size() &&
-           (fullName[ownClient.size()] == ':' || fullName[ownClient.size()] == '-');
-}
-
-bool isMidiThrough(const std::string& fullName) {
-    return fullName.find("Midi Through") != std::string::npos;
-}
-
 void appendPorts(RtMidi& midi, RtMidi::Api api, const std::string& ownClient,
                  std::vector<ExternalPort>& ports) {
     const unsigned count = midi.getPortCount();
     for (unsigned i = 0; i < count; ++i) {
         std::string fullName = midi.getPortName(i);
-        if (fullName.empty() || isOwnPort(fullName, ownClient))
+        if (fullName.empty() || isPortOfClient(fullName, ownClient))
             continue;
         ports.push_back({api, fullName, shortPortName(fullName)});
     }
@@ -81,12 +70,20 @@ int findPort(RtMidi& midi, const std::string& fullName) {
     return -1;
 }
 
-std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient) {
+std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient,
+                                            const JackPortLister& jackPorts) {
     prepareAudioLibraries();
     std::vector<RtMidi::Api> apis;
     RtMidi::getCompiledApi(apis);
     std::vector<ExternalPort> ports;
     for (const RtMidi::Api api : apis) {
+        std::vector<std::string> names;
+        if (api == RtMidi::UNIX_JACK && jackPorts && jackPorts(kind, names)) {
+            for (auto& fullName : names)
+                if (!fullName.empty() && !isPortOfClient(fullName, ownClient))
+                    ports.push_back({api, fullName, shortPortName(fullName)});
+            continue;
+        }
         try {
             if (kind == PortKind::Output) {
                 if (auto lister = makeQuietOut(api, ownClient))

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <RtMidi.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +19,11 @@ enum class PortKind { Output, Input };
 // are now: instruments and other programs first, in the order each system
 // lists them, ALSA's "Midi Through" last; the ports of `ownClient` (this
 // program) left out. A system that cannot start is skipped without a word.
-std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient);
+// `jackPorts`, when given, lists JACK's ports (full names, in JACK's order)
+// with a client that is open anyway, instead of a new one each time.
+using JackPortLister = std::function<bool(PortKind kind, std::vector<std::string>& names)>;
+std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient,
+                                            const JackPortLister& jackPorts = {});
 
 // An RtMidi object of the given system whose errors never reach the terminal
 // and are never thrown; nullptr when the system cannot start.

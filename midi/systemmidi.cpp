@@ -5,9 +5,14 @@
 
 #include "audioenvironment.h"
 #include "deferredsynthport.h"
+#ifdef QVB_HAVE_ALSA
+#include "alsaportwatch.h"
+#endif
 #ifdef QVB_HAVE_JACK
 #include "jackoutport.h"
+#include "jackportwatch.h"
 #endif
+#include "portnames.h"
 #include "rtmidiinport.h"
 #include "rtmidioutport.h"
 #include "soundfontsearch.h"
@@ -17,9 +22,13 @@ SystemMidi::SystemMidi(SynthConfig synth, SynthOpener opener, std::string client
     prepareAudioLibraries();
 }
 
+SystemMidi::~SystemMidi() {
+    watchPorts({});
+}
+
 const std::vector<ExternalPort>& SystemMidi::outputs() {
     if (!m_outputsListed) {
-        m_outputs = listExternalPorts(PortKind::Output, m_client);
+        m_outputs = listExternalPorts(PortKind::Output, m_client, jackLister());
         m_outputsListed = true;
     }
     return m_outputs;
@@ -27,7 +36,7 @@ const std::vector<ExternalPort>& SystemMidi::outputs() {
 
 const std::vector<ExternalPort>& SystemMidi::inputs() {
     if (!m_inputsListed) {
-        m_inputs = listExternalPorts(PortKind::Input, m_client);
+        m_inputs = listExternalPorts(PortKind::Input, m_client, jackLister());
         m_inputsListed = true;
     }
     return m_inputs;
@@ -89,5 +98,85 @@ std::unique_ptr<MidiInPort> SystemMidi::openIn(unsigned device, MidiInProc proc,
     if (device >= ports.size())
         return nullptr;
     const ExternalPort& port = ports[device];
-    return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance);
+    RtMidiInPort::ReachFn reaches;
+#ifdef QVB_HAVE_JACK
+    // A JACK port of ours stays registered when the instrument goes, so only
+    // the link tells whether it still plays to us.
+    if (port.api == RtMidi::UNIX_JACK)
+        reaches = [this, name = port.fullName] { return linkedToUs(name); };
+#endif
+    return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance,
+                              std::move(reaches));
+}
+
+namespace {
+std::string identityOf(const ExternalPort& port) {
+    return std::to_string(int(port.api)) + "|" + withoutAddress(port.fullName);
+}
+} // namespace
+
+std::string SystemMidi::outIdentity(unsigned device) {
+    if (device == 0)
+        return SynthName;
+    const auto& ports = outputs();
+    return device - 1 < ports.size() ? identityOf(ports[device - 1]) : std::string();
+}
+
+std::string SystemMidi::inIdentity(unsigned device) {
+    const auto& ports = inputs();
+    return device < ports.size() ? identityOf(ports[device]) : std::string();
+}
+
+void SystemMidi::watchPorts(PortsChangedFn changed) {
+    // The watches' threads read m_changed: it changes only while none runs.
+    m_jackWatch.reset();
+    m_alsaWatch.reset();
+    m_changed = std::move(changed);
+    openWatches(false);
+}
+
+void SystemMidi::openWatches(bool announce) {
+    if (!m_changed)
+        return;
+#ifdef QVB_HAVE_JACK
+    if (!m_jackWatch) {
+        m_jackWatch = JackPortWatch::open(m_client, m_changed);
+        if (m_jackWatch && announce)
+            m_changed(); // a server that started since: its ports are new
+    }
+#else
+    (void)announce;
+#endif
+#ifdef QVB_HAVE_ALSA
+    if (!m_alsaWatch)
+        m_alsaWatch = AlsaPortWatch::open(m_client, m_changed);
+#endif
+}
+
+void SystemMidi::keepWatching() {
+#ifdef QVB_HAVE_JACK
+    if (m_jackWatch && m_jackWatch->serverGone())
+        m_jackWatch.reset();
+#endif
+    openWatches(true);
+}
+
+JackPortLister SystemMidi::jackLister() const {
+#ifdef QVB_HAVE_JACK
+    if (m_jackWatch)
+        return [watch = m_jackWatch.get()](PortKind kind, std::vector<std::string>& names) {
+            // An output of ours plays to JACK's input ports, and the other way round.
+            return watch->listMidiPorts(kind == PortKind::Output, names);
+        };
+#endif
+    return {};
+}
+
+bool SystemMidi::linkedToUs(const std::string& jackPort) const {
+#ifdef QVB_HAVE_JACK
+    if (m_jackWatch)
+        return m_jackWatch->linkedTo(jackPort, m_client);
+#endif
+    (void)jackPort;
+    return true; // not watched: nothing says otherwise
 }

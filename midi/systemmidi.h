@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@
 // the built-in synthesizer, always listed so that the numbers of the other
 // devices never shift; outputs 1.. and all inputs are the ports of the ALSA
 // sequencer and of JACK.
+class AlsaPortWatch;
+class JackPortWatch;
+
 class SystemMidi final : public MidiPlatform {
 public:
     static constexpr const char* SynthName = "Eingebauter Synthesizer";
@@ -22,6 +26,7 @@ public:
     SystemMidi(); // the synthesizer set up from the environment
     explicit SystemMidi(SynthConfig synth, std::string clientName = ClientName);
     SystemMidi(SynthConfig synth, SynthOpener opener, std::string clientName = ClientName);
+    ~SystemMidi() override;
 
     // From now on opening output 0 answers at once with a stand-in that keeps
     // the messages; the synthesizer itself starts when the stand-in's opening
@@ -37,8 +42,19 @@ public:
     std::unique_ptr<MidiOutPort> openOut(unsigned device) override;
     std::unique_ptr<MidiInPort> openIn(unsigned device, MidiInProc proc,
                                        uintptr_t instance) override;
+    // The MIDI system and the port's name without ALSA's client number.
+    std::string outIdentity(unsigned device) override;
+    std::string inIdentity(unsigned device) override;
+    // JACK's port registrations and the ALSA sequencer's announcements.
+    void watchPorts(PortsChangedFn changed) override;
+    void keepWatching() override;
 
 private:
+    void openWatches(bool announce);
+    bool linkedToUs(const std::string& jackPort) const;
+    // Lists JACK's ports through the watch's client while there is one.
+    JackPortLister jackLister() const;
+
     const std::vector<ExternalPort>& outputs();
     const std::vector<ExternalPort>& inputs();
 
@@ -50,4 +66,9 @@ private:
     bool m_outputsListed = false;
     bool m_inputsListed = false;
     bool m_deferSynth = false;
+    // Both watches call m_changed on their own threads; it is only replaced
+    // while neither exists.
+    PortsChangedFn m_changed;
+    std::unique_ptr<JackPortWatch> m_jackWatch;
+    std::unique_ptr<AlsaPortWatch> m_alsaWatch;
 };

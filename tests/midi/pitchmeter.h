@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <string>
 #include <vector>
 
 // The fundamental frequency of a steady tone, by the YIN method (difference
@@ -11,3 +12,7 @@ double fundamentalHz(const std::vector<float>& samples, double sampleRate);
 // Root mean square and peak magnitude of samples[from, to).
 double rms(const std::vector<float>& samples, std::size_t from, std::size_t to);
 double peak(const std::vector<float>& samples, std::size_t from, std::size_t to);
+
+// The first channel of a 16-bit PCM WAV file's bytes, as -1..1; empty when
+// the bytes are no such file. `rate` gets its sample rate.
+std::vector<float> wavFirstChannel(const std::string& bytes, double& rate);

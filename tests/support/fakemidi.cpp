@@ -1,9 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakemidi.h"
 
+#include <algorithm>
+
+namespace {
+// A port reaches its device while a device of that name is listed and its link was not cut.
+bool reaches(const std::vector<std::string>& listed, const std::set<std::string>& cut,
+             const std::string& name) {
+    return std::find(listed.begin(), listed.end(), name) != listed.end() && !cut.count(name);
+}
+} // namespace
+
 class FakeMidi::OutPort final : public MidiOutPort {
 public:
-    OutPort(FakeMidi& midi, unsigned device) : m_midi(midi), m_device(device) {
+    OutPort(FakeMidi& midi, unsigned device)
+        : m_midi(midi), m_device(device), m_name(midi.outputs[device]) {
         ++m_midi.outOpens;
         ++m_midi.m_openOutputs;
     }
@@ -19,16 +30,21 @@ public:
         ++m_midi.finishOpenings;
         return m_midi.lateFailingOutputs.count(m_device) == 0;
     }
+    bool reachesDevice() const override {
+        return reaches(m_midi.outputs, m_midi.cutLinks, m_name);
+    }
 
 private:
     FakeMidi& m_midi;
     unsigned m_device;
+    std::string m_name;
 };
 
 class FakeMidi::InPort final : public MidiInPort {
 public:
     InPort(FakeMidi& midi, unsigned device, MidiInProc proc, uintptr_t instance)
-        : device(device), proc(proc), instance(instance), m_midi(midi) {
+        : device(device), proc(proc), instance(instance), m_midi(midi),
+          m_name(midi.inputs[device]) {
         ++m_midi.inOpens;
     }
     ~InPort() override {
@@ -48,6 +64,7 @@ public:
         ++m_midi.inStops;
         started.store(false);
     }
+    bool reachesDevice() const override { return reaches(m_midi.inputs, m_midi.cutLinks, m_name); }
 
     const unsigned device;
     const MidiInProc proc;
@@ -56,6 +73,7 @@ public:
 
 private:
     FakeMidi& m_midi;
+    std::string m_name;
 };
 
 FakeMidi::FakeMidi(MsClock* clock) : m_clock(clock) {}

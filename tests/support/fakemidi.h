@@ -31,6 +31,8 @@ public:
     std::set<unsigned> failingOutputs; // these cannot be opened
     std::set<unsigned> failingInputs;
     std::set<unsigned> lateFailingOutputs; // open, but finishing the opening fails
+    // Open ports whose device went and came back: they no longer reach it.
+    std::set<std::string> cutLinks;
 
     // What happened.
     std::vector<Sent> sent;

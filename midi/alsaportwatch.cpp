@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "alsaportwatch.h"
+
+#include <alsa/asoundlib.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <vector>
+
+#include "audioenvironment.h"
+
+std::unique_ptr<AlsaPortWatch> AlsaPortWatch::open(const std::string& client, ChangedFn changed) {
+    if (!alsaSequencerPresent() || !changed)
+        return nullptr;
+    std::unique_ptr<AlsaPortWatch> watch(new AlsaPortWatch(std::move(changed)));
+    if (snd_seq_open(&watch->m_seq, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0) {
+        watch->m_seq = nullptr;
+        return nullptr;
+    }
+    snd_seq_set_client_name(watch->m_seq, client.c_str());
+    // Written to by the announce port only: no other program may connect to it.
+    const int port = snd_seq_create_simple_port(
+        watch->m_seq, "Beobachter", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_NO_EXPORT,
+        SND_SEQ_PORT_TYPE_APPLICATION);
+    if (port < 0 ||
+        snd_seq_connect_from(watch->m_seq, port, SND_SEQ_CLIENT_SYSTEM,
+                             SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0)
+        return nullptr;
+    if (::pipe2(watch->m_wake, O_CLOEXEC | O_NONBLOCK) != 0)
+        return nullptr;
+    watch->m_thread = std::thread([w = watch.get()] { w->run(); });
+    return watch;
+}
+
+AlsaPortWatch::~AlsaPortWatch() {
+    if (m_thread.joinable()) {
+        const char end = 1;
+        (void)!::write(m_wake[1], &end, 1);
+        m_thread.join();
+    }
+    for (int fd : m_wake)
+        if (fd >= 0)
+            ::close(fd);
+    if (m_seq)
+        snd_seq_close(m_seq);
+}
+
+void AlsaPortWatch::run() {
+    const int seqFds = snd_seq_poll_descriptors_count(m_seq, POLLIN);
+    std::vector<pollfd> fds(std::size_t(seqFds) + 1);
+    snd_seq_poll_descriptors(m_seq, fds.data(), unsigned(seqFds), POLLIN);
+    fds.back() = {m_wake[0], POLLIN, 0};
+    for (;;) {
+        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR)
+            return;
+        if (fds.back().revents != 0)
+            return; // the watch is being closed
+        if (drain())
+            m_changed();
+    }
+}
+
+bool AlsaPortWatch::drain() {
+    bool changed = false;
+    snd_seq_event_t* event = nullptr;
+    while (snd_seq_event_input(m_seq, &event) >= 0 && event) {
+        switch (event->type) {
+        case SND_SEQ_EVENT_CLIENT_START:
+        case SND_SEQ_EVENT_CLIENT_EXIT:
+        case SND_SEQ_EVENT_CLIENT_CHANGE:
+        case SND_SEQ_EVENT_PORT_START:
+        case SND_SEQ_EVENT_PORT_EXIT:
+        case SND_SEQ_EVENT_PORT_CHANGE:
+        case SND_SEQ_EVENT_PORT_UNSUBSCRIBED: // a link of ours cut by the other side
+            changed = true;
+            break;
+        default:
+            break;
+        }
+        event = nullptr;
+    }
+    return changed;
+}

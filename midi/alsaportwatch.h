@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+struct _snd_seq;
+
+// Watches the ALSA sequencer's ports through its announce port (client 0,
+// port 1), which tells every subscriber when a client or a port starts, ends
+// or changes. A thread of its own waits on the sequencer and on a pipe that
+// ends it; it wakes only when the sequencer has something to say.
+class AlsaPortWatch {
+public:
+    using ChangedFn = std::function<void()>;
+
+    // nullptr when there is no sequencer. `changed` runs on the watch's thread.
+    static std::unique_ptr<AlsaPortWatch> open(const std::string& client, ChangedFn changed);
+    ~AlsaPortWatch(); // no call of `changed` comes after it has returned
+
+    AlsaPortWatch(const AlsaPortWatch&) = delete;
+    AlsaPortWatch& operator=(const AlsaPortWatch&) = delete;
+
+private:
+    explicit AlsaPortWatch(ChangedFn changed) : m_changed(std::move(changed)) {}
+    void run();
+    bool drain(); // true when an event said that ports may have changed
+
+    const ChangedFn m_changed;
+    _snd_seq* m_seq = nullptr;
+    int m_wake[2] = {-1, -1};
+    std::thread m_thread;
+};

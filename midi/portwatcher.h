@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QObject>
+#include <QTimer>
+#include <atomic>
+
+#include "devicekeeper.h"
+
+class MidiDevices;
+
+// Brings the MIDI system's news of ports that come and go to the window's
+// thread and lets the device keeper act on them there. The MIDI system's
+// threads only post one event (and none while one is on its way); the lists
+// are read a moment later, once a burst of news (a client with several
+// ports) is over. Nothing of it runs on the window's timers.
+class PortWatcher final : public QObject {
+    Q_OBJECT
+public:
+    // How long news settle before the ports are listed.
+    static constexpr int SettleMs = 30;
+    // How often a MIDI system that was not running is looked for.
+    static constexpr int LookMs = 1000;
+
+    explicit PortWatcher(MidiDevices& devices, QObject* parent = nullptr);
+    ~PortWatcher() override; // ends the watching before anything of it goes
+
+    // Starts watching; the devices are open by now.
+    void start();
+    // Ends watching: news still on their way are let go.
+    void stop();
+    // How often the ports have been listed since the start (benchmarks, tests).
+    int listings() const { return m_listings; }
+
+signals:
+    // After the keeper has looked at the ports anew.
+    void devicesChecked();
+
+private:
+    void onNews(); // any thread
+    void check();
+
+    MidiDevices& m_devices;
+    DeviceKeeper m_keeper;
+    QTimer m_settle;
+    QTimer m_look;
+    std::atomic<bool> m_posted{false};
+    bool m_watching = false;
+    int m_listings = 0;
+};

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "synthaudiokeeper.h"
+
+#include <chrono>
+
+#include "audioenvironment.h"
+
+SynthAudioKeeper::SynthAudioKeeper(fluid_settings_t* settings, fluid_synth_t* synth,
+                                   std::string choice)
+    : m_settings(settings), m_synth(synth), m_choice(std::move(choice)) {}
+
+std::unique_ptr<SynthAudioKeeper> SynthAudioKeeper::start(fluid_settings_t* settings,
+                                                          fluid_synth_t* synth,
+                                                          const std::string& choice) {
+    std::unique_ptr<SynthAudioKeeper> keeper(new SynthAudioKeeper(settings, synth, choice));
+    keeper->m_audio = SynthAudio::start(settings, synth, choice);
+    if (!keeper->m_audio)
+        return nullptr; // nothing plays at start: the program says so
+    keeper->markServer();
+    if (!keeper->m_socket.empty())
+        keeper->m_watch = std::thread([k = keeper.get()] { k->watch(); });
+    return keeper;
+}
+
+SynthAudioKeeper::~SynthAudioKeeper() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_ending = true;
+    }
+    m_wake.notify_all();
+    if (m_watch.joinable())
+        m_watch.join();
+    m_audio.reset();
+}
+
+std::string SynthAudioKeeper::driverName() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_audio ? m_audio->driverName() : std::string();
+}
+
+void SynthAudioKeeper::markServer() {
+    m_socket = m_audio ? soundServerSocket(m_audio->driverName()) : std::string();
+    m_mark = soundServerMark(m_socket, true);
+}
+
+void SynthAudioKeeper::watch() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait_for(lock, std::chrono::milliseconds(LookMs));
+        if (m_ending)
+            return;
+        if (!m_audio) {
+            lock.unlock();
+            restart();
+            lock.lock();
+            continue;
+        }
+        if (m_socket.empty())
+            return; // replaced by a driver that talks to no server
+        lock.unlock();
+        const ino_t mark = soundServerMark(m_socket, ++m_looks % KnockEvery == 0);
+        lock.lock();
+        if (mark == m_mark)
+            continue;
+        // The server went, or another one has taken its place: the driver
+        // still talks to the old one and would never play again.
+        auto dead = std::move(m_audio);
+        lock.unlock();
+        dead.reset(); // joins the driver's thread, outside the lock
+        lock.lock();
+    }
+}
+
+bool SynthAudioKeeper::restart() {
+    // Notes played to nobody meanwhile would sound late: they are dropped.
+    fluid_synth_all_sounds_off(m_synth, -1);
+    auto audio = SynthAudio::start(m_settings, m_synth, m_choice);
+    if (!audio)
+        return false;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_audio = std::move(audio);
+    markServer();
+    m_restarts.fetch_add(1);
+    return true;
+}

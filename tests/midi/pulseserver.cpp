@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pulseserver.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+pid_t spawn(std::vector<std::string> args, const std::string& dir, const std::string& output) {
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    // A test that crashes must not leave its server running.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent)
+        ::_exit(1);
+    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    ::setenv("HOME", dir.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    const int null = ::open("/dev/null", O_WRONLY);
+    const int out = output.empty() ? null : ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(out, 1);
+    ::dup2(null, 2);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+}
+
+bool ended(pid_t pid) {
+    int status = 0;
+    return ::waitpid(pid, &status, WNOHANG) == pid;
+}
+} // namespace
+
+PulseServer::PulseServer() {
+    char dir[] = "/tmp/qvb-pulse-XXXXXX";
+    if (!::mkdtemp(dir))
+        return;
+    m_dir = dir;
+    m_socket = m_dir + "/native";
+    ::setenv("PULSE_SERVER", ("unix:" + m_socket).c_str(), 1);
+    start();
+}
+
+PulseServer::~PulseServer() {
+    kill();
+    if (!m_dir.empty())
+        (void)!std::system(("rm -rf '" + m_dir + "'").c_str());
+}
+
+bool PulseServer::start() {
+    if (m_dir.empty() || m_pid > 0)
+        return m_pid > 0;
+    m_pid = spawn({"pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1",
+                   "--disallow-exit", "--use-pid-file=no", "--system=no",
+                   "--load=module-null-sink sink_name=out rate=48000",
+                   "--load=module-native-protocol-unix auth-anonymous=1 socket=" + m_socket},
+                  m_dir, {});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (ended(m_pid)) {
+            m_pid = -1;
+            return false;
+        }
+        if (answers())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill();
+    return false;
+}
+
+void PulseServer::kill() {
+    if (m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
+    m_pid = -1; // its socket stays behind, as after a crash
+}
+
+bool PulseServer::answers() const {
+    sockaddr_un address{};
+    if (m_socket.size() >= sizeof address.sun_path)
+        return false;
+    address.sun_family = AF_UNIX;
+    m_socket.copy(address.sun_path, m_socket.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool accepted =
+        fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return accepted;
+}
+
+std::vector<float> PulseServer::record(const std::function<void()>& play, int ms) const {
+    if (m_pid <= 0)
+        return {};
+    const std::string file = m_dir + "/rec.raw";
+    const pid_t recorder =
+        spawn({"parec", "-s", "unix:" + m_socket, "-d", "out.monitor", "--rate=48000",
+               "--channels=1", "--format=s16le", "--latency-msec=10"},
+              m_dir, file);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        struct stat info {};
+        if (::stat(file.c_str(), &info) == 0 && info.st_size > 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const auto start = std::chrono::steady_clock::now();
+    if (play)
+        play();
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms) -
+                                (std::chrono::steady_clock::now() - start));
+    ::kill(recorder, SIGINT);
+    ::waitpid(recorder, nullptr, 0);
+    std::ifstream data(file, std::ios::binary);
+    std::vector<float> samples;
+    char pair[2];
+    while (data.read(pair, 2))
+        samples.push_back(int16_t(uint16_t(uint8_t(pair[0])) | uint16_t(uint8_t(pair[1])) << 8) /
+                          32768.0f);
+    ::unlink(file.c_str());
+    // What came before `play` belongs to nothing asked for.
+    return samples;
+}

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <functional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// A PulseAudio server of the test's own, as a desktop has one but with a
+// null sink ("out") instead of a sound card, in a runtime folder of its own
+// (its socket there, never the user's server). This process's sound goes to
+// it from the start: PULSE_SERVER names its socket.
+class PulseServer {
+public:
+    PulseServer();  // makes the folder and starts the server; see running()
+    ~PulseServer(); // stops it and removes the folder
+
+    PulseServer(const PulseServer&) = delete;
+    PulseServer& operator=(const PulseServer&) = delete;
+
+    bool running() const { return m_pid > 0; }
+    const std::string& socket() const { return m_socket; }
+
+    // Ends the server at once, as a crash does, its socket file left behind;
+    // start() brings it back on the same path.
+    void kill();
+    bool start();
+
+    // Records what reaches the sink, mono at 48 kHz, -1..1: `play` runs once
+    // sound comes in (a recorder takes a while to start on a busy machine),
+    // then `ms` milliseconds are taken. Empty when recording failed.
+    static constexpr int RecordRate = 48000;
+    std::vector<float> record(const std::function<void()>& play, int ms) const;
+
+private:
+    bool answers() const;
+
+    std::string m_dir;
+    std::string m_socket;
+    pid_t m_pid = -1;
+};
