@@ -71,12 +71,27 @@ void SynthAudioKeeper::watch() {
     }
 }
 
+void SynthAudioKeeper::flushToSilence() {
+    // The synthesizer keeps part of a rendered block, and the limiter on its
+    // output a little of what it was playing when the server went: played
+    // first to the new server, that would be a click of the old note. Silence
+    // long enough for the limiter to let go clears both; no driver runs now.
+    float left[FlushBlock];
+    float right[FlushBlock];
+    for (int i = 0; i < FlushBlocks; ++i)
+        fluid_synth_write_float(m_synth, FlushBlock, left, 0, 1, right, 0, 1);
+}
+
 bool SynthAudioKeeper::restart() {
     // Notes played to nobody meanwhile would sound late: they are dropped.
     fluid_synth_all_sounds_off(m_synth, -1);
+    flushToSilence();
     auto audio = SynthAudio::start(m_settings, m_synth, m_choice);
     if (!audio)
         return false;
+    // A note may have come in while the driver was being opened, with the
+    // server already back: it too was played to nobody.
+    fluid_synth_all_sounds_off(m_synth, -1);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_audio = std::move(audio);
     markServer();

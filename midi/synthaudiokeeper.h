@@ -44,6 +44,9 @@ private:
     SynthAudioKeeper(fluid_settings_t* settings, fluid_synth_t* synth, std::string choice);
     void watch();
     bool restart(); // on the watch thread
+    void flushToSilence();
+    static constexpr int FlushBlock = 512;
+    static constexpr int FlushBlocks = 16; // 8192 frames: longer than the limiter's release
     // The server the driver plays to now; empty when it talks to none.
     void markServer();
 
