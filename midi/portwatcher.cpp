@@ -8,6 +8,10 @@ PortWatcher::PortWatcher(MidiDevices& devices, QObject* parent)
     m_settle.setSingleShot(true);
     m_settle.setInterval(SettleMs);
     connect(&m_settle, &QTimer::timeout, this, &PortWatcher::check);
+    connect(&m_bell, &NewsBell::heard, this, [this] {
+        if (m_watching)
+            m_settle.start();
+    });
     m_look.setInterval(LookMs);
     connect(&m_look, &QTimer::timeout, this, [this] { m_devices.platform().keepWatching(); });
 }
@@ -35,16 +39,8 @@ void PortWatcher::start() {
 }
 
 void PortWatcher::onNews() {
-    // One event on its way is enough: the lists are read when it arrives.
-    if (m_posted.exchange(true, std::memory_order_acq_rel))
-        return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_posted.store(false, std::memory_order_release);
-            m_settle.start();
-        },
-        Qt::QueuedConnection);
+    // The lists are read on the window's thread once the bell is heard.
+    m_bell.ring();
 }
 
 void PortWatcher::check() {

@@ -2,15 +2,15 @@
 #pragma once
 #include <QObject>
 #include <QTimer>
-#include <atomic>
 
 #include "devicekeeper.h"
+#include "newsbell.h"
 
 class MidiDevices;
 
 // Brings the MIDI system's news of ports that come and go to the window's
 // thread and lets the device keeper act on them there. The MIDI system's
-// threads only post one event (and none while one is on its way); the lists
+// threads only ring a bell (any number of rings is heard once); the lists
 // are read a moment later, once a burst of news (a client with several
 // ports) is over. Nothing of it runs on the window's timers.
 class PortWatcher final : public QObject {
@@ -43,7 +43,7 @@ private:
     DeviceKeeper m_keeper;
     QTimer m_settle;
     QTimer m_look;
-    std::atomic<bool> m_posted{false};
+    NewsBell m_bell;
     bool m_watching = false;
     int m_listings = 0;
 };
