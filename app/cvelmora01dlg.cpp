@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -20,6 +22,7 @@
 
 #include "bestlistfile.h"
 #include "caboutdlg.h"
+#include "historymodule.h"
 #include "roundaward.h"
 #include "instruments.h"
 #include "msclock.h"
@@ -49,7 +52,10 @@ constexpr int RoundOnlyControls[] = {IdCancelTraining, IdRepeatTone};
 CVelmora01Dlg::CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* parent)
     : QDialog(parent), m_playerNameDlg(this), m_bestListDlg(this), m_midiSettingsDlg(this),
       m_midi(platform),
-      m_round(m_compass, m_midi, m_midi, clock, *this), m_clock(clock) {
+      m_round(m_compass, m_midi, m_midi, clock, *this),
+      m_history([this] { return m_playerNameDlg.m_playerName; }, [this] { return int(m_program); },
+                [this] { return openHistoryFromModule(historyPath()); }),
+      m_clock(clock) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
     setWindowTitle(QString::fromUtf8(Caption));
@@ -121,6 +127,7 @@ void CVelmora01Dlg::initDialog() {
 
     // 7.-8. Round and option state, the pile places.
     m_round.resetForStartUp();
+    m_round.setArchive(&m_history);
     m_blackenRange = true;
 
     // 9.-10.
@@ -237,6 +244,10 @@ void CVelmora01Dlg::loadBestList() {
 void CVelmora01Dlg::saveBestList() {
     // A file that cannot be written is left as it was, without a message.
     ::saveBestList(m_bestListPath, m_bestListDlg.m_bestList, m_playerNameDlg.m_playerName);
+}
+
+QString CVelmora01Dlg::historyPath() const {
+    return QFileInfo(m_bestListPath).dir().filePath(QStringLiteral("dataGehoer.sqlite"));
 }
 
 void CVelmora01Dlg::showBestList() { m_bestListDlg.showForCompass(m_compass.m_octaves); }

@@ -13,6 +13,7 @@
 #include "hovercell.h"
 #include "viewpainter.h"
 #include "mididevices.h"
+#include "roundhistory.h"
 #include "roundhost.h"
 #include "traininground.h"
 
@@ -72,6 +73,7 @@ public:
     bool m_blackenRange = true;
     HoverCell m_hover;
     ViewPainter m_painter; // pictures, colours and off-screen images of the view
+    RoundHistory m_history; // every round's answers, kept beside the best list
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -110,6 +112,7 @@ private:
     void showBestList();
     void askPlayerName();
     void showMidiSettings();
+    QString historyPath() const; // beside the best list
 
     MsClock& m_clock;
     MessageFn m_messageFn;

@@ -30,10 +30,11 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # named here: Qt's X11 platform plugin (only recommended by Qt's own packages,
 # yet without it no window opens), the General MIDI SoundFont the built-in
 # synthesizer plays, the Liberation fonts that stand in for the dialogs' fonts,
-# and the light DejaVu face that marks a new entry in the best list.
+# the light DejaVu face that marks a new entry in the best list, and Qt's
+# SQLite driver that the history module keeps the rounds with.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "qt6-qpa-plugins, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-extra")
+  "qt6-qpa-plugins, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-extra, libqt6sql6-sqlite")
 # The bigger SoundFont sounds richer; it takes over the default SoundFont path.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fluid-soundfont-gm")
 

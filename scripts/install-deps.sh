@@ -11,6 +11,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6 fonts-liberation2 libfontconfig-dev
   # a light face for the new entry in the best list (Liberation Sans has none)
   fonts-dejavu-extra
+  # the rounds kept for the mistake map: Qt's SQLite driver
+  libqt6sql6-sqlite
   # built-in synthesizer and its General MIDI sounds
   libfluidsynth-dev timgm6mb-soundfont libsdl2-dev
   # external MIDI ports
