@@ -21,6 +21,8 @@ PACKAGES=(
   jackd2 xvfb xauth x11-utils imagemagick xdotool
   # end-to-end tests: a working directory made unwritable (chattr)
   e2fsprogs
+  # end-to-end tests: the rounds the program kept, read back
+  sqlite3
   # benchmarks
   libbenchmark-dev
   # sanitizer and fuzzing builds
