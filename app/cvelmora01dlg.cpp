@@ -2,6 +2,7 @@
 #include "cvelmora01dlg.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -22,6 +23,7 @@
 
 #include "bestlistfile.h"
 #include "caboutdlg.h"
+#include "cmistakemap.h"
 #include "historymodule.h"
 #include "roundaward.h"
 #include "instruments.h"
@@ -118,6 +120,11 @@ void CVelmora01Dlg::initDialog() {
     m_midiSettingsDlg.setDevices(&m_midi);
 
     // 4.-5. The help entry of the window menu lives in the context menu; the icon.
+    // The mistake map's entry goes below it, and F2 opens it too.
+    m_mistakeMapAction = new QAction(QStringLiteral("Fehlerbild..."), this);
+    m_mistakeMapAction->setShortcut(Qt::Key_F2);
+    addAction(m_mistakeMapAction);
+    connect(m_mistakeMapAction, &QAction::triggered, this, [this] { showMistakeMap(); });
     setWindowIcon(m_hIcon);
 
     // 6. The instrument: program 0, first entry, no preview.
@@ -259,6 +266,11 @@ void CVelmora01Dlg::askPlayerName() {
 
 void CVelmora01Dlg::showMidiSettings() { m_midiSettingsDlg.exec(); }
 
+void CVelmora01Dlg::showMistakeMap() {
+    CMistakeMap map(m_history, m_playerNameDlg.m_playerName, m_compass, m_painter.backImage(), this);
+    map.exec();
+}
+
 void CVelmora01Dlg::showMessage(QWidget* owner, const QString& text, const QString& caption) {
     if (m_messageFn) {
         m_messageFn(owner, text, caption);
@@ -311,6 +323,8 @@ void CVelmora01Dlg::setRoundControls(bool running) {
     for (int id : RoundOnlyControls)
         if (QWidget* w = control(this, id))
             w->setEnabled(running);
+    if (m_mistakeMapAction)
+        m_mistakeMapAction->setEnabled(!running);
 }
 
 // ---- pointer ------------------------------------------------------------
@@ -370,6 +384,8 @@ void CVelmora01Dlg::contextMenuEvent(QContextMenuEvent* event) {
     menu.setSeparatorsCollapsible(false);
     menu.addSeparator();
     QAction* about = menu.addAction(QString::fromUtf8(AboutMenuText));
+    if (m_mistakeMapAction)
+        menu.addAction(m_mistakeMapAction);
     if (menu.exec(event->globalPos()) == about)
         onSysCommand(AboutCommand);
 }

@@ -112,6 +112,7 @@ private:
     void showBestList();
     void askPlayerName();
     void showMidiSettings();
+    void showMistakeMap();
     QString historyPath() const; // beside the best list
 
     MsClock& m_clock;
@@ -123,4 +124,5 @@ private:
     bool m_tornDown = false;
     bool m_finishQueued = false;
     bool m_devicesFinished = false;
+    QAction* m_mistakeMapAction = nullptr; // "Fehlerbild...", also F2
 };
