@@ -2,10 +2,13 @@
 #include "cvelmora01dlg.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -19,6 +22,8 @@
 
 #include "bestlistfile.h"
 #include "caboutdlg.h"
+#include "cmistakemap.h"
+#include "historymodule.h"
 #include "roundaward.h"
 #include "instruments.h"
 #include "msclock.h"
@@ -48,7 +53,10 @@ constexpr int RoundOnlyControls[] = {IdCancelTraining, IdRepeatTone};
 CVelmora01Dlg::CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* parent)
     : QDialog(parent), m_playerNameDlg(this), m_bestListDlg(this), m_midiSettingsDlg(this),
       m_midi(platform),
-      m_round(m_compass, m_midi, m_midi, clock, *this), m_clock(clock) {
+      m_round(m_compass, m_midi, m_midi, clock, *this),
+      m_history([this] { return m_playerNameDlg.m_playerName; }, [this] { return int(m_program); },
+                [this] { return openHistoryFromModule(historyPath()); }),
+      m_clock(clock) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
     setWindowTitle(QString::fromUtf8(Caption));
@@ -116,6 +124,11 @@ void CVelmora01Dlg::initDialog() {
     m_midiSettingsDlg.setDevices(&m_midi);
 
     // 4.-5. The help entry of the window menu lives in the context menu; the icon.
+    // The mistake map's entry goes below it, and F2 opens it too.
+    m_mistakeMapAction = new QAction(QStringLiteral("Fehlerbild..."), this);
+    m_mistakeMapAction->setShortcut(Qt::Key_F2);
+    addAction(m_mistakeMapAction);
+    connect(m_mistakeMapAction, &QAction::triggered, this, [this] { showMistakeMap(); });
     setWindowIcon(m_hIcon);
 
     // 6. The instrument: program 0, first entry, no preview.
@@ -125,6 +138,7 @@ void CVelmora01Dlg::initDialog() {
 
     // 7.-8. Round and option state, the pile places.
     m_round.resetForStartUp();
+    m_round.setArchive(&m_history);
     m_blackenRange = true;
 
     // 9.-10.
@@ -250,6 +264,10 @@ void CVelmora01Dlg::saveBestList() {
     ::saveBestList(m_bestListPath, m_bestListDlg.m_bestList, m_playerNameDlg.m_playerName);
 }
 
+QString CVelmora01Dlg::historyPath() const {
+    return QFileInfo(m_bestListPath).dir().filePath(QStringLiteral("dataGehoer.sqlite"));
+}
+
 void CVelmora01Dlg::showBestList() { m_bestListDlg.showForCompass(m_compass.m_octaves); }
 
 void CVelmora01Dlg::askPlayerName() {
@@ -261,6 +279,11 @@ void CVelmora01Dlg::askPlayerName() {
 }
 
 void CVelmora01Dlg::showMidiSettings() { m_midiSettingsDlg.exec(); }
+
+void CVelmora01Dlg::showMistakeMap() {
+    CMistakeMap map(m_history, m_playerNameDlg.m_playerName, m_compass, m_painter.backImage(), this);
+    map.exec();
+}
 
 void CVelmora01Dlg::showMessage(QWidget* owner, const QString& text, const QString& caption) {
     if (m_messageFn)
@@ -312,6 +335,8 @@ void CVelmora01Dlg::setRoundControls(bool running) {
     for (int id : RoundOnlyControls)
         if (QWidget* w = control(this, id))
             w->setEnabled(running);
+    if (m_mistakeMapAction)
+        m_mistakeMapAction->setEnabled(!running);
 }
 
 // ---- pointer ------------------------------------------------------------
@@ -371,6 +396,8 @@ void CVelmora01Dlg::contextMenuEvent(QContextMenuEvent* event) {
     menu.setSeparatorsCollapsible(false);
     menu.addSeparator();
     QAction* about = menu.addAction(QString::fromUtf8(AboutMenuText));
+    if (m_mistakeMapAction)
+        menu.addAction(m_mistakeMapAction);
     if (menu.exec(event->globalPos()) == about)
         onSysCommand(AboutCommand);
 }

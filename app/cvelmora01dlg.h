@@ -15,6 +15,7 @@
 #include "messagebox.h"
 #include "mididevices.h"
 #include "portwatcher.h"
+#include "roundhistory.h"
 #include "roundhost.h"
 #include "traininground.h"
 
@@ -79,6 +80,7 @@ public:
     bool m_blackenRange = true;
     HoverCell m_hover;
     ViewPainter m_painter; // pictures, colours and off-screen images of the view
+    RoundHistory m_history; // every round's answers, kept beside the best list
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -117,6 +119,8 @@ private:
     void showBestList();
     void askPlayerName();
     void showMidiSettings();
+    void showMistakeMap();
+    QString historyPath() const; // beside the best list
 
     MsClock& m_clock;
     MessageFn m_messageFn;
@@ -127,4 +131,5 @@ private:
     bool m_tornDown = false;
     bool m_finishQueued = false;
     bool m_devicesFinished = false;
+    QAction* m_mistakeMapAction = nullptr; // "Fehlerbild...", also F2
 };

@@ -5,6 +5,7 @@
 #include "noteinput.h"
 #include "notesink.h"
 #include "pitch.h"
+#include "roundarchive.h"
 #include "roundhost.h"
 
 namespace {
@@ -69,6 +70,10 @@ void TrainingRound::startTraining() {
     // A replay left over from a cancelled round would sound the new round's
     // first note a second time.
     m_replayPending = false;
+
+    m_recorder.begin(m_compass, m_practice);
+    if (m_archive)
+        m_archive->describePlayer(m_recorder.record());
 
     m_host.setRoundControls(true);
     if (m_input.inputOpen()) {
@@ -135,6 +140,7 @@ void TrainingRound::chooseNextNote() {
     slot->y = static_cast<float>(StaffY + 5 * (29 - 7 * slot->octave - slot->step));
     slot->fallSpeed = 0.0f;
     m_sink.PlayNote(slot->note, FullVelocity);
+    m_recorder.noteAsked(m_slotIndex, slot->note, m_clock.now());
 }
 
 void TrainingRound::penalty() {
@@ -153,6 +159,8 @@ void TrainingRound::takeMidiAnswer() {
     if (!m_running || !noteOnLine())
         return;
     NoteSlot& slot = m_slots[m_slotIndex];
+    m_recorder.answered(static_cast<uint8_t>(note), AnswerWay::Midi, note == slot.note,
+                        m_clock.now());
     if (note == slot.note) {
         slot.result = 1;
         m_slotIndex += 1;
@@ -256,7 +264,10 @@ void TrainingRound::onLowerStaffClick(int viewX, int viewY) {
         return; // outside a round, or in the pause after a right click: it only sounds
 
     NoteSlot& slot = m_slots[m_slotIndex];
-    if (cell == m_compass.slotCell(slot)) {
+    const bool right = cell == m_compass.slotCell(slot);
+    m_recorder.answered(static_cast<uint8_t>(m_compass.cellToNote(cell)), AnswerWay::Click, right,
+                        m_clock.now());
+    if (right) {
         m_clickVerdict = 1;
         slot.state = NoteSlot::ClickedRight;
         slot.result = 1;
@@ -285,6 +296,7 @@ void TrainingRound::cancelTraining() {
     m_host.focusNewTraining();
     if (m_input.inputOpen())
         m_input.inputStop();
+    handOverRecord(RoundRecord::Ending::Cancelled);
 }
 
 void TrainingRound::repeatTone() {
@@ -316,4 +328,14 @@ void TrainingRound::finishRound() {
     if (m_input.inputOpen())
         m_input.inputStop();
     m_host.focusNewTraining();
+    handOverRecord(RoundRecord::Ending::Ended);
+}
+
+void TrainingRound::handOverRecord(RoundRecord::Ending ending) {
+    // Once per round: a round cancelled after its end, before its finish, is not kept twice.
+    if (!m_recorder.active())
+        return;
+    RoundRecord record = m_recorder.finish(ending);
+    if (m_archive)
+        m_archive->keepRound(std::move(record));
 }

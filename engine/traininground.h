@@ -7,11 +7,13 @@
 #include "crtrandom.h"
 #include "noteslot.h"
 #include "piletable.h"
+#include "roundrecorder.h"
 
 class MsClock;
 class NoteSink;
 class NoteInput;
 class RoundHost;
+class RoundArchive;
 
 // The game itself: notes drawn, sliding, answered by click or MIDI, falling
 // onto the pile, until a note leaves the line unanswered. Driven by the
@@ -54,6 +56,10 @@ public:
     bool m_freeNoteOn = false;
     uint64_t m_freeNoteTime = 0;
     PileTable m_pile;
+    RoundRecorder m_recorder; // the answers of the running round, for the mistake map
+
+    // Where each round's record goes when it ends or is cancelled; none: it is dropped.
+    void setArchive(RoundArchive* archive) { m_archive = archive; }
 
     void resetForStartUp(); // start-up values of the round members; converts the pile table
     void startTraining();
@@ -80,11 +86,13 @@ private:
     void tick();
     void penalty();
     void endRound();
+    void handOverRecord(RoundRecord::Ending ending);
 
     Compass& m_compass;
     NoteSink& m_sink;
     NoteInput& m_input;
     MsClock& m_clock;
     RoundHost& m_host;
+    RoundArchive* m_archive = nullptr;
     CrtRandom m_random;
 };

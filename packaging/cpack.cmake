@@ -29,11 +29,12 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # found by dpkg-shlibdeps, and Qt's X11 platform plugin comes with the Qt 6 GUI
 # library among them; what the program loads at run time by other means is
 # named here: the General MIDI SoundFont the built-in synthesizer plays, the
-# Liberation fonts that stand in for the dialogs' fonts, and the light DejaVu
-# face that marks a new entry in the best list.
+# Liberation fonts that stand in for the dialogs' fonts, the light DejaVu face
+# that marks a new entry in the best list, and Qt's SQLite driver that
+# the history module keeps the rounds with.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-extra")
+  "timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-extra, libqt6sql6-sqlite")
 # The bigger SoundFont sounds richer; it takes over the default SoundFont path.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fluid-soundfont-gm")
 

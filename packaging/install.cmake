@@ -16,6 +16,10 @@ if(TARGET QVB-Vevivivodarav)
   install(TARGETS qvbsynth qvblimiter
     LIBRARY DESTINATION lib/qvb-zaradariveda
     COMPONENT qvb_runtime)
+  # The history module (Qt's SQL module behind it), found the same way.
+  install(TARGETS qvbhistory
+    LIBRARY DESTINATION lib/qvb-zaradariveda
+    COMPONENT qvb_runtime)
   # The launcher that the menu entry starts: it changes into the user's own
   # data folder first, because the best list is written to the working directory.
   install(PROGRAMS ${QVB_PACKAGING_DIR}/qvb-zaradariveda

@@ -52,8 +52,8 @@ inline constexpr ControlSpec Controls[] = {
      7, 236, 237, 26},
     {-1, K::Static,
      "Um das Programm vollständig zu entfernen, lösche einfach die Programmdatei "
-     "\"QVB-Vevivivodarav\" (oder sein Paket) und die Datei \"dataGehoer.qvb\" (in den "
-     "\"Papierkorb\").",
+     "\"QVB-Vevivivodarav\" (oder sein Paket) und die Dateien \"dataGehoer.qvb\" und "
+     "\"dataGehoer.sqlite\" (in den \"Papierkorb\").",
      7, 265, 237, 25},
     {-1, K::Static,
      "Das Programm ist kostenlos und wurde für die Schülerinnen und Schüler einer Musikschule "

@@ -37,6 +37,8 @@ TESTS=(
   e2fsprogs
   # end-to-end tests: a session manager of the test's own (XSMP)
   libsm-dev libice-dev
+  # end-to-end tests: the rounds the program kept, read back
+  sqlite3
   # benchmarks
   libbenchmark-dev
   # sanitizer and fuzzing builds

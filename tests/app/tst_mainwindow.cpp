@@ -2,6 +2,7 @@
 // The trainer window as a pupil uses it: start-up, clicks, rounds from the
 // buttons, the round's finish and the shutdown, with recorded MIDI and a
 // clock the test sets.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -105,6 +106,8 @@ private slots:
     void radioGroupsAreExclusiveEachOnItsOwn();
     void startUpSendsProgramZeroOnlyAndSetsIdleState();
     void firstStartShowsHelpBeforeTheWindow();
+    // Before the tests that end the program: no modal loop runs after that.
+    void mistakeMapOpensWithF2OnlyBetweenRounds();
     void noOutputDeviceShowsMessageAndClosesAfterStartUp();
     void outputFinishesOpeningOnceTheWindowIsUp();
     void outputFailingAfterTheWindowIsUpEndsTheProgram();
@@ -323,6 +326,30 @@ void TstMainWindow::roundControlsFollowTheRound() {
     QVERIFY(rig.ctl(1094)->hasFocus());
     QCOMPARE(rig.midi.inStops, 1);
     QCOMPARE(rig.midi.messages().back(), Silence);
+}
+
+void TstMainWindow::mistakeMapOpensWithF2OnlyBetweenRounds() {
+    Rig rig;
+    rig.start();
+    QAction* entry = nullptr;
+    for (QAction* a : rig.dlg->actions())
+        if (a->text() == QStringLiteral("Fehlerbild..."))
+            entry = a;
+    QVERIFY(entry);
+    QCOMPARE(entry->shortcut(), QKeySequence(Qt::Key_F2));
+    // A shortcut reaches only the active window.
+    rig.dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.dlg.get()));
+    ModalWatcher watcher;
+    rig.click(1094);
+    QVERIFY(!entry->isEnabled());
+    QTest::keyClick(rig.dlg.get(), Qt::Key_F2);
+    QTest::qWait(50);
+    QVERIFY(watcher.titles.isEmpty());
+    rig.click(1095);
+    QVERIFY(entry->isEnabled());
+    QTest::keyClick(rig.dlg.get(), Qt::Key_F2);
+    QTRY_COMPARE(watcher.titles, QStringList{QStringLiteral("Fehlerbild von TESTER")});
 }
 
 void TstMainWindow::escapeDuringRoundSilencesAndEvaluatesNothing() {

@@ -67,4 +67,12 @@ press "$main" Escape
 wait_exit 30
 [ "$RC" = 0 ] || fail "exit status $RC"
 cmp "$E2E_TMP/before.qvb" "$E2E_TMP/dataGehoer.qvb" || fail "practice changed the best-list file"
+# The round is kept for the mistake map, marked as practice: four notes
+# asked, three right at the first click, the fourth never answered.
+db="$E2E_TMP/dataGehoer.sqlite"
+[ -f "$db" ] || fail "the round was not kept in dataGehoer.sqlite"
+kept=$(sqlite3 "$db" "SELECT player || ' ' || practice || ' ' || cancelled FROM rounds;
+  SELECT count(*) || ' ' || sum(first_right) || ' ' || count(ms_to_right) FROM asked;
+  SELECT group_concat(by_midi, '') FROM answers" | tr '\n' '/')
+[ "$kept" = "CARLA 1 0/4 3 3/000/" ] || fail "the round was kept as: $kept"
 echo "practice round with the mouse: passed"
