@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <iterator>
 #include <map>
 #include <utility>
 
@@ -17,7 +18,8 @@ namespace {
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADb = 26;
 
-const char* const Schema[] = {
+// Version 1: the rounds, their notes and answers, and the day sums.
+const char* const Version1[] = {
     "CREATE TABLE rounds (id INTEGER PRIMARY KEY, played_at INTEGER NOT NULL,"
     " day INTEGER NOT NULL, player TEXT NOT NULL, start_note INTEGER NOT NULL,"
     " octaves INTEGER NOT NULL, accidentals INTEGER NOT NULL, instrument INTEGER NOT NULL,"
@@ -39,6 +41,23 @@ const char* const Schema[] = {
     " day INTEGER NOT NULL, asked INTEGER NOT NULL, answered INTEGER NOT NULL,"
     " times INTEGER NOT NULL, PRIMARY KEY (player, practice, day, asked, answered)) WITHOUT ROWID",
 };
+// Version 2: the day sums also in the order the mistake map adds them up, so
+// that "Alles" over years of rounds is summed as it is read, without sorting
+// tens of thousands of rows first.
+const char* const Version2[] = {
+    "CREATE INDEX IF NOT EXISTS note_days_by_note ON note_days"
+    " (player, practice, note, day, asked, first_right, right_count, ms_sum)",
+    "CREATE INDEX IF NOT EXISTS confusion_days_by_pair ON confusion_days"
+    " (player, practice, asked, answered, day, times)",
+};
+struct SchemaStep {
+    const char* const* begin;
+    const char* const* end;
+};
+// Steps[n] brings a file of version n to version n + 1.
+const SchemaStep Steps[] = {{std::begin(Version1), std::end(Version1)},
+                            {std::begin(Version2), std::end(Version2)}};
+static_assert(std::size(Steps) == SqliteHistory::SchemaVersion);
 
 bool run(QSqlDatabase& db, const QString& sql) {
     QSqlQuery q(db);
@@ -120,18 +139,20 @@ SqliteHistory::Opened SqliteHistory::tryOpen() {
     // A kill of the program loses nothing committed; only a power cut may
     // lose the last rounds, and never damages the file.
     run(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
-    if (version == 0 && !createSchema(db))
+    if (version < SchemaVersion && !upgradeSchema(db, version))
         return isDamage(db.lastError()) ? Opened::Damaged : Opened::No;
     return Opened::Yes;
 }
 
-bool SqliteHistory::createSchema(QSqlDatabase& db) {
+bool SqliteHistory::upgradeSchema(QSqlDatabase& db, int fromVersion) {
     if (!db.transaction())
         return false;
-    for (const char* statement : Schema) {
-        if (!run(db, QString::fromLatin1(statement))) {
-            db.rollback();
-            return false;
+    for (int step = fromVersion; step < SchemaVersion; ++step) {
+        for (const char* const* statement = Steps[step].begin; statement != Steps[step].end; ++statement) {
+            if (!run(db, QString::fromLatin1(*statement))) {
+                db.rollback();
+                return false;
+            }
         }
     }
     if (!run(db, QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion))) {

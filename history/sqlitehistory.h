@@ -14,7 +14,7 @@ class QSqlError;
 // loses at most the round being written.
 class SqliteHistory final : public HistoryStore {
 public:
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
 
     explicit SqliteHistory(QString path);
     ~SqliteHistory() override;
@@ -31,7 +31,8 @@ private:
     enum class Opened { Yes, No, Damaged };
     bool ensureOpen();
     Opened tryOpen();
-    bool createSchema(QSqlDatabase& db);
+    // A new file (version 0) or an older one brought to SchemaVersion, in one transaction.
+    bool upgradeSchema(QSqlDatabase& db, int fromVersion);
     bool writeRound(const RoundRecord& round, int64_t playedAtSecs, int32_t localDay,
                     bool& damaged);
     void close();

@@ -73,6 +73,7 @@ private slots:
     void damagedFileIsMovedAsideAndANewOneBegun_data();
     void damagedFileIsMovedAsideAndANewOneBegun();
     void laterSchemaIsLeftAlone();
+    void firstVersionIsBroughtUpKeepingItsRounds();
 };
 
 void TestHistoryStore::roundTripPerPlayerAndPeriod() {
@@ -278,6 +279,39 @@ void TestHistoryStore::laterSchemaIsLeftAlone() {
     QVERIFY(!store.keepRound(makeRound("Anna", {{65, {65}, 900}}), 5, Day));
     QVERIFY(store.movedAsideTo().isEmpty());
     QCOMPARE(readAll(path), bytes);
+}
+
+// A file of the first version (the day sums without their second order) is
+// brought up to date when opened; its rounds stay and new ones join them.
+void TestHistoryStore::firstVersionIsBroughtUpKeepingItsRounds() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dataGehoer.sqlite"));
+    const QString indexes = QStringLiteral(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN"
+        " ('note_days_by_note', 'confusion_days_by_pair')");
+    {
+        SqliteHistory store(path);
+        QVERIFY(store.keepRound(makeRound("Anna", {{65, {67, 65}, 900}}), 5, Day));
+    }
+    {
+        Peek peek(path);
+        peek.value(QStringLiteral("DROP INDEX note_days_by_note"));
+        peek.value(QStringLiteral("DROP INDEX confusion_days_by_pair"));
+        peek.value(QStringLiteral("PRAGMA user_version=1"));
+        QCOMPARE(peek.value(indexes).toInt(), 0);
+    }
+    SqliteHistory store(path);
+    QVERIFY(store.keepRound(makeRound("Anna", {{65, {67, 65}, 700}, {60, {60}, 500}}), 6, Day + 1));
+    const MistakeStats s = store.stats("Anna", HistoryStore::AllDays);
+    QCOMPARE(s.rounds, 2u);
+    QCOMPARE(s.notes[65].asked, 2u);
+    QCOMPARE(s.notes[65].msSum, 1600u);
+    QCOMPARE(s.notes[60].firstRight, 1u);
+    QCOMPARE(s.confusions.size(), 1u);
+    QCOMPARE(s.confusions[0].times, 2u);
+    Peek peek(path);
+    QCOMPARE(peek.value(QStringLiteral("PRAGMA user_version")).toInt(), SqliteHistory::SchemaVersion);
+    QCOMPARE(peek.value(indexes).toInt(), 2);
 }
 
 // Run with QVB_HISTORY_WRITER=file, the test program writes big rounds into
