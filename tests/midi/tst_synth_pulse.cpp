@@ -15,21 +15,32 @@ namespace {
 struct Heard {
     double hz = 0;
     double loudness = 0;
+    QString said; // what was recorded, for a failure's message
 };
 
-// What reaches the sink while `play` runs and 700 ms after.
-Heard listen(const PulseServer& server, const std::function<void()>& play) {
+// What reaches the sink while `play` runs and `ms` after: the loudness of all
+// of it, the pitch of its last 300 ms.
+Heard listen(const PulseServer& server, const std::function<void()>& play, int ms) {
     const double rate = PulseServer::RecordRate;
-    const auto samples = server.record(play, 700);
+    const auto samples = server.record(play, ms);
     Heard heard;
+    std::size_t onset = 0;
+    while (onset < samples.size() && std::abs(samples[onset]) < 0.01f)
+        ++onset;
+    heard.said = QString("%1 ms recorded, sound from %2 ms").arg(samples.size() * 1000.0 / rate).arg(onset * 1000.0 / rate);
     if (rate <= 0 || samples.size() < std::size_t(rate * 0.4))
         return heard;
     heard.loudness = rms(samples, 0, samples.size());
-    // The tone's steady part, past the attack.
     const std::vector<float> tone(samples.end() - std::ptrdiff_t(rate * 0.3), samples.end());
     heard.hz = fundamentalHz(tone, rate);
+    heard.said += QString(", loudness %1, %2 Hz at the end").arg(heard.loudness).arg(heard.hz);
     return heard;
 }
+
+// A held violin a' is looked for in the steady part a second and a half
+// after its note-on: a busy machine may start the server's stream late, and
+// what counts here is that the tone arrives through the server at all.
+constexpr int ToneMs = 1500;
 } // namespace
 
 class TestSynthPulse : public QObject {
@@ -60,8 +71,8 @@ void TestSynthPulse::heardThroughTheServerAndAgainAfterItsRestart() {
         synth->sendShort(packShortMessage(0xC0, 40, 0));
         synth->sendShort(packShortMessage(0x90, 69, 127));
     };
-    Heard heard = listen(*m_server, violinA);
-    QVERIFY2(std::abs(heard.hz - 440.0) < 8.0, qPrintable(QString::number(heard.hz)));
+    Heard heard = listen(*m_server, violinA, ToneMs);
+    QVERIFY2(std::abs(heard.hz - 440.0) < 8.0, qPrintable(heard.said));
 
     m_server->kill();
     QTRY_VERIFY_WITH_TIMEOUT(synth->driverName().empty(), 5000); // the dead driver is gone
@@ -76,11 +87,11 @@ void TestSynthPulse::heardThroughTheServerAndAgainAfterItsRestart() {
     QCOMPARE(synth->driverName(), std::string("pulseaudio"));
 
     // The c' sent meanwhile does not come out late.
-    const Heard quiet = listen(*m_server, {});
-    QVERIFY2(quiet.loudness < 0.002, qPrintable(QString::number(quiet.loudness) + " hz " + QString::number(quiet.hz)));
-    heard = listen(*m_server, violinA);
-    QVERIFY2(std::abs(heard.hz - 440.0) < 8.0, qPrintable(QString::number(heard.hz)));
-    QVERIFY(heard.loudness > 0.005);
+    const Heard quiet = listen(*m_server, {}, 700);
+    QVERIFY2(quiet.loudness < 0.002, qPrintable(quiet.said));
+    heard = listen(*m_server, violinA, ToneMs);
+    QVERIFY2(std::abs(heard.hz - 440.0) < 8.0, qPrintable(heard.said));
+    QVERIFY2(heard.loudness > 0.005, qPrintable(heard.said));
 }
 
 QTEST_GUILESS_MAIN(TestSynthPulse)
