@@ -44,11 +44,13 @@ public:
     bool render(float* left, float* right, int frames);
 
     double sampleRate() const;
-    double bufferLatencyMs() const { return SynthAudio::bufferLatencyMs(m_settings); }
+    double bufferLatencyMs() const { return SynthAudio::bufferLatencyMs(m_settings, driverName()); }
     // Waits until the SoundFont is read; empty when none could be.
     std::string soundFont();
     // The audio driver playing the synthesizer; empty offline.
     std::string driverName() const { return m_audio ? m_audio->driverName() : std::string(); }
+    // How often the audio driver was started anew after its server went.
+    int audioRestarts() const { return m_audio ? m_audio->restarts() : 0; }
     // Waits until the SoundFont is read and its programs measured.
     ProgramLevels levels();
 

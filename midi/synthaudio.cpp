@@ -66,13 +66,15 @@ void SynthAudio::configure(fluid_settings_t* settings) {
     fluid_settings_setstr(settings, "audio.pulseaudio.media-role", "game");
 }
 
-double SynthAudio::bufferLatencyMs(fluid_settings_t* settings) {
+double SynthAudio::bufferLatencyMs(fluid_settings_t* settings, const std::string& driver) {
     int periods = 0;
     int periodSize = 0;
     double rate = 0;
     fluid_settings_getint(settings, "audio.periods", &periods);
     fluid_settings_getint(settings, "audio.period-size", &periodSize);
     fluid_settings_getnum(settings, "synth.sample-rate", &rate);
+    if (holdsOnePeriod(driver))
+        periods = 1;
     return rate > 0 ? 1000.0 * periods * periodSize / rate : 0.0;
 }
 
@@ -82,6 +84,8 @@ std::unique_ptr<SynthAudio> SynthAudio::startNamed(fluid_settings_t* settings, f
         return nullptr;
     if (fluid_settings_setstr(settings, "audio.driver", name.c_str()) != FLUID_OK)
         return nullptr; // not compiled into this FluidSynth
+    fluid_settings_setint(settings, "audio.period-size",
+                          holdsOnePeriod(name) ? Periods * PeriodSize : PeriodSize);
     bool sdlAudio = false;
     if (name == "sdl2") {
 #ifdef QVB_HAVE_SDL2

@@ -9,14 +9,17 @@ class SynthAudio {
 public:
     // Ten milliseconds of buffer: 2 periods of 240 frames at 48 kHz. A period of
     // whole milliseconds also keeps the WAV file driver at the pace of real time.
+    // PulseAudio's driver asks the server to hold a single period, so it plays
+    // the ten milliseconds as one period: with half of them, a machine that
+    // wakes its threads a few milliseconds late leaves gaps in the sound.
     static constexpr int SampleRate = 48000;
     static constexpr int Periods = 2;
     static constexpr int PeriodSize = 240;
 
     // Writes the buffer set-up into the settings; before the synth is made.
     static void configure(fluid_settings_t* settings);
-    // periods x period size / rate of the settings, in milliseconds.
-    static double bufferLatencyMs(fluid_settings_t* settings);
+    // The sound buffered by `driver` with these settings, in milliseconds.
+    static double bufferLatencyMs(fluid_settings_t* settings, const std::string& driver);
 
     // Starts the driver `choice` names: empty for the first of pulseaudio
     // (which PipeWire serves too), alsa, jack and sdl2 that starts; a driver
@@ -32,6 +35,7 @@ public:
 
 private:
     SynthAudio(fluid_audio_driver_t* driver, bool sdlAudio, std::string name);
+    static bool holdsOnePeriod(const std::string& driver) { return driver == "pulseaudio"; }
     static std::unique_ptr<SynthAudio> startNamed(fluid_settings_t* settings, fluid_synth_t* synth,
                                                   const std::string& name);
 

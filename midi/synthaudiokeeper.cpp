@@ -39,8 +39,12 @@ std::string SynthAudioKeeper::driverName() const {
 }
 
 void SynthAudioKeeper::markServer() {
+    // The driver has just reached the server: whatever is at the socket now
+    // is that server, and no knock is needed to say so.
     m_socket = m_audio ? soundServerSocket(m_audio->driverName()) : std::string();
-    m_mark = soundServerMark(m_socket, true);
+    m_mark = soundServerMark(m_socket, false);
+    m_looks = 0;
+    m_unanswered = 0;
 }
 
 void SynthAudioKeeper::watch() {
@@ -55,12 +59,18 @@ void SynthAudioKeeper::watch() {
             lock.lock();
             continue;
         }
-        if (m_socket.empty())
-            return; // replaced by a driver that talks to no server
+        if (m_socket.empty() || m_mark == 0)
+            return; // a driver that talks to no server, or not through this socket
+        const bool knock = m_unanswered > 0 || ++m_looks % KnockEvery == 0;
         lock.unlock();
-        const ino_t mark = soundServerMark(m_socket, ++m_looks % KnockEvery == 0);
+        const ino_t there = soundServerMark(m_socket, false);
+        const bool answered = !knock || (there != 0 && soundServerMark(m_socket, true) == there);
         lock.lock();
-        if (mark == m_mark)
+        if (there == m_mark && answered) {
+            m_unanswered = 0;
+            continue;
+        }
+        if (there == m_mark && ++m_unanswered < KnocksUnanswered)
             continue;
         // The server went, or another one has taken its place: the driver
         // still talks to the old one and would never play again.

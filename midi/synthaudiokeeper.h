@@ -21,9 +21,13 @@
 class SynthAudioKeeper {
 public:
     // How often the server's socket is looked at, and a dead driver tried
-    // again; every KnockEvery-th look also asks whether anyone answers.
+    // again; every KnockEvery-th look also asks whether anyone answers. A
+    // server that does not answer is asked again at the next look, and only
+    // given up after KnocksUnanswered in a row: a starved machine may let one
+    // knock go wrong, and giving up a live server silences the sounding note.
     static constexpr int LookMs = 200;
     static constexpr int KnockEvery = 5;
+    static constexpr int KnocksUnanswered = 2;
 
     // As SynthAudio::start. Drivers that talk to no server (ALSA, a WAV
     // file) are not watched.
@@ -64,4 +68,5 @@ private:
     std::string m_socket;
     ino_t m_mark = 0;
     int m_looks = 0;
+    int m_unanswered = 0; // knocks in a row nobody answered
 };

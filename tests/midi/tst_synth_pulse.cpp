@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cstdlib>
 
 #include "fluidsynthout.h"
@@ -19,7 +20,9 @@ struct Heard {
 };
 
 // What reaches the sink while `play` runs and `ms` after: the loudness of all
-// of it, the pitch of its last 300 ms.
+// of it, and the pitch of its last second, the median of ten stretches. A
+// machine whose host stalls it now and then makes the server drop a few
+// milliseconds of the stream; a stretch without such a gap still shows the tone.
 Heard listen(const PulseServer& server, const std::function<void()>& play, int ms) {
     const double rate = PulseServer::RecordRate;
     const auto samples = server.record(play, ms);
@@ -27,17 +30,43 @@ Heard listen(const PulseServer& server, const std::function<void()>& play, int m
     std::size_t onset = 0;
     while (onset < samples.size() && std::abs(samples[onset]) < 0.01f)
         ++onset;
-    heard.said = QString("%1 ms recorded, sound from %2 ms").arg(samples.size() * 1000.0 / rate).arg(onset * 1000.0 / rate);
+    std::size_t end = samples.size();
+    while (end > onset && std::abs(samples[end - 1]) < 0.01f)
+        --end;
+    int gaps = 0; // 2 ms or more of silence once the sound had begun
+    std::size_t silent = 0;
+    for (std::size_t i = onset; i < end; ++i) {
+        silent = std::abs(samples[i]) < 0.001f ? silent + 1 : 0;
+        gaps += silent == std::size_t(rate * 0.002);
+    }
+    heard.said = QString("%1 ms recorded, sound from %2 ms to %3 ms with %4 gaps")
+                     .arg(samples.size() * 1000.0 / rate)
+                     .arg(onset * 1000.0 / rate)
+                     .arg(end * 1000.0 / rate)
+                     .arg(gaps);
     if (rate <= 0 || samples.size() < std::size_t(rate * 0.4))
         return heard;
     heard.loudness = rms(samples, 0, samples.size());
-    const std::vector<float> tone(samples.end() - std::ptrdiff_t(rate * 0.3), samples.end());
-    heard.hz = fundamentalHz(tone, rate);
-    heard.said += QString(", loudness %1, %2 Hz at the end").arg(heard.loudness).arg(heard.hz);
+    heard.said += QString(", loudness %1").arg(heard.loudness);
+    const std::size_t stretch = std::size_t(rate * 0.1);
+    if (samples.size() < 10 * stretch)
+        return heard;
+    std::vector<double> pitches;
+    for (std::size_t at = samples.size() - 10 * stretch; at + stretch <= samples.size(); at += stretch)
+        pitches.push_back(fundamentalHz({samples.begin() + std::ptrdiff_t(at),
+                                         samples.begin() + std::ptrdiff_t(at + stretch)},
+                                        rate));
+    QStringList shown;
+    for (double hz : pitches)
+        shown << QString::number(hz, 'f', 0);
+    std::nth_element(pitches.begin(), pitches.begin() + 5, pitches.end());
+    heard.hz = pitches[5];
+    heard.said += QString(", the last second in Hz: %1").arg(shown.join(' '));
+    qInfo("%s", qPrintable(heard.said));
     return heard;
 }
 
-// A held violin a' is looked for in the steady part a second and a half
+// A held violin a' is looked for in the second before a second and a half
 // after its note-on: a busy machine may start the server's stream late, and
 // what counts here is that the tone arrives through the server at all.
 constexpr int ToneMs = 1500;
@@ -73,6 +102,8 @@ void TestSynthPulse::heardThroughTheServerAndAgainAfterItsRestart() {
     };
     Heard heard = listen(*m_server, violinA, ToneMs);
     QVERIFY2(std::abs(heard.hz - 440.0) < 8.0, qPrintable(heard.said));
+    // A live server is never given up: that would cut the sounding note.
+    QCOMPARE(synth->audioRestarts(), 0);
 
     m_server->kill();
     QTRY_VERIFY_WITH_TIMEOUT(synth->driverName().empty(), 5000); // the dead driver is gone
@@ -92,6 +123,7 @@ void TestSynthPulse::heardThroughTheServerAndAgainAfterItsRestart() {
     heard = listen(*m_server, violinA, ToneMs);
     QVERIFY2(std::abs(heard.hz - 440.0) < 8.0, qPrintable(heard.said));
     QVERIFY2(heard.loudness > 0.005, qPrintable(heard.said));
+    QCOMPARE(synth->audioRestarts(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSynthPulse)
