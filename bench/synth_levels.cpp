@@ -88,10 +88,12 @@ void printLevels() {
                 loMax - loMin);
 }
 
+// The first measurement, a few keys of each program, and then every key.
 void BM_MeasureProgramLevels(benchmark::State& state) {
     const SynthConfig config = benchSounds();
+    const auto keys = state.range(0) ? ProgramLevels::Keys::Every : ProgramLevels::Keys::Few;
     for (auto _ : state) {
-        const ProgramLevels levels = ProgramLevels::measure(config.soundFont, 48000);
+        const ProgramLevels levels = ProgramLevels::measure(config.soundFont, 48000, nullptr, nullptr, keys);
         if (!levels.isMeasured()) {
             state.SkipWithError("the SoundFont could not be measured");
             return;
@@ -99,7 +101,7 @@ void BM_MeasureProgramLevels(benchmark::State& state) {
         benchmark::DoNotOptimize(levels.gain(0));
     }
 }
-BENCHMARK(BM_MeasureProgramLevels)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_MeasureProgramLevels)->ArgName("everyKey")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 } // namespace
 
 int main(int argc, char** argv) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fluidsynthout.h"
 
+#include <algorithm>
 #include <cstdio>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -24,6 +25,8 @@ FluidSynthOut::~FluidSynthOut() {
     m_audio.reset();
     if (m_synth)
         delete_fluid_synth(m_synth);
+    if (m_keyCut)
+        delete_fluid_mod(m_keyCut);
     if (m_settings)
         delete_fluid_settings(m_settings);
 }
@@ -48,6 +51,15 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::create() {
     out->m_synth = new_fluid_synth(s);
     if (!out->m_synth)
         return nullptr;
+    // The key's own number is the modulator's source, so its amount gives any
+    // attenuation for the key about to be played.
+    out->m_keyCut = new_fluid_mod();
+    if (!out->m_keyCut)
+        return nullptr;
+    fluid_mod_set_source1(out->m_keyCut, FLUID_MOD_KEY,
+                          FLUID_MOD_GC | FLUID_MOD_LINEAR | FLUID_MOD_UNIPOLAR | FLUID_MOD_POSITIVE);
+    fluid_mod_set_source2(out->m_keyCut, FLUID_MOD_NONE, 0);
+    fluid_mod_set_dest(out->m_keyCut, GEN_ATTENUATION);
     // A wrong click's note and its correction together stay below clipping.
     if (!SynthLimiter::attach(out->m_synth))
         std::fputs("QVB-Zaradariveda: the built-in synthesizer plays without its limiter; notes "
@@ -100,13 +112,24 @@ void FluidSynthOut::loadInBackground(const SynthConfig& config) {
         ProgramLevels levels;
         if (loaded)
             levels = ProgramLevels::measure(m_soundFont, rate, &m_closing, &m_mutex);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            useLevels(levels);
+        }
+        // Every key now, while the gains of the first measurement already play.
+        if (levels.isMeasured()) {
+            const ProgramLevels everyKey = ProgramLevels::measure(
+                m_soundFont, rate, &m_closing, &m_mutex, ProgramLevels::Keys::Every);
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (everyKey.isMeasured())
+                useLevels(everyKey);
+        }
 #ifdef __GLIBC__
         // Reading and measuring a SoundFont leave much freed scratch memory behind.
         malloc_trim(0);
 #endif
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            useLevels(levels);
             m_measuring = false;
         }
         m_loaded.notify_all();
@@ -131,7 +154,8 @@ bool FluidSynthOut::tryLoad(const std::string& path) {
 bool FluidSynthOut::loadSoundFont(const SynthConfig& config) {
     if (!readSoundFont(config))
         return false;
-    useLevels(ProgramLevels::measure(m_soundFont, sampleRate(), &m_closing));
+    useLevels(ProgramLevels::measure(m_soundFont, sampleRate(), &m_closing, nullptr,
+                                     ProgramLevels::Keys::Every));
     return true;
 }
 
@@ -181,10 +205,12 @@ void FluidSynthOut::apply(uint32_t message) {
         fluid_synth_noteoff(m_synth, channel, data1);
         break;
     case 0x90:
-        if (data2 == 0)
+        if (data2 == 0) {
             fluid_synth_noteoff(m_synth, channel, data1);
-        else
+        } else {
+            cutKey(channel, data1);
             fluid_synth_noteon(m_synth, channel, data1, data2);
+        }
         break;
     case 0xA0:
         fluid_synth_key_pressure(m_synth, channel, data1, data2);
@@ -207,6 +233,17 @@ void FluidSynthOut::apply(uint32_t message) {
         fluid_synth_pitch_bend(m_synth, channel, data1 | (data2 << 7));
         break;
     }
+}
+
+void FluidSynthOut::cutKey(int channel, int key) {
+    // The source gives key / 128 of the amount, in centibels; key 0 cannot be cut.
+    const double cut = channel == 0 && key > 0 ? m_levels.keyCutDb(m_program, key) : 0.0;
+    const double amount = cut * 10.0 * 128.0 / std::max(key, 1);
+    if (amount == m_keyCutAmount)
+        return;
+    fluid_mod_set_amount(m_keyCut, amount);
+    if (fluid_synth_add_default_mod(m_synth, m_keyCut, FLUID_SYNTH_OVERWRITE) == FLUID_OK)
+        m_keyCutAmount = amount;
 }
 
 bool FluidSynthOut::render(float* left, float* right, int frames) {

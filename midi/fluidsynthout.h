@@ -26,7 +26,9 @@
 // Once read, the instruments are measured on the same thread (ProgramLevels),
 // the messages already playing at FluidSynth's own gain meanwhile,
 // and each program change brings its program's gain; a limiter on the output
-// (SynthLimiter) takes the peaks of notes sounding together.
+// (SynthLimiter) takes the peaks of notes sounding together. A second
+// measurement, key by key, follows and brings up keys that sound far quieter
+// than the rest of their instrument.
 class FluidSynthOut final : public MidiOutPort {
 public:
     // nullptr when nothing looks like a SoundFont or no audio driver starts.
@@ -63,6 +65,7 @@ private:
     bool tryLoad(const std::string& path);
     void loadInBackground(const SynthConfig& config);
     void apply(uint32_t message);
+    void cutKey(int channel, int key); // before its note-on
 
     fluid_settings_t* m_settings = nullptr;
     fluid_synth_t* m_synth = nullptr;
@@ -72,6 +75,10 @@ private:
     // plays, under m_mutex); each program change on channel 1 brings its gain.
     ProgramLevels m_levels;
     int m_program = 0;
+    // A key's cut below its program's gain, as an attenuation the synthesizer
+    // gives each voice it starts from then on (a note sounding keeps its own).
+    fluid_mod_t* m_keyCut = nullptr;
+    double m_keyCutAmount = 0;
     bool m_measuring = false;
     std::atomic<bool> m_closing{false};
 

@@ -96,7 +96,8 @@ std::unique_lock<std::mutex> step(std::mutex* lock) {
 } // namespace
 
 ProgramLevels ProgramLevels::measure(const std::string& soundFont, double sampleRate,
-                                     const std::atomic<bool>* cancel, std::mutex* fluidLock) {
+                                     const std::atomic<bool>* cancel, std::mutex* fluidLock,
+                                     Keys keys) {
     const auto start = std::chrono::steady_clock::now();
     const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     if (sampleRate <= 0 || cancelled())
@@ -118,12 +119,18 @@ ProgramLevels ProgramLevels::measure(const std::string& soundFont, double sample
     if (!synth->ok())
         return {};
     const int frames = int(sampleRate * NoteMs / 1000.0);
+    std::vector<int> played(std::begin(Notes), std::end(Notes));
+    if (keys == Keys::Every) {
+        played.clear();
+        for (int key = LowestKey; key <= HighestKey; ++key)
+            played.push_back(key);
+    }
     Table table;
     for (int i = 0; i < InstrumentCount; ++i) {
         std::vector<double> peaks;
         double loudnessSum = 0;
         int loudnessCount = 0;
-        for (int note : Notes) {
+        for (int note : played) {
             if (cancelled())
                 return {};
             double loudness = 0, peak = 0;
@@ -132,6 +139,7 @@ ProgramLevels ProgramLevels::measure(const std::string& soundFont, double sample
                 synth->play(Instruments[i].program, note, frames, loudness, peak);
             }
             peaks.push_back(peak);
+            table[std::size_t(i)].keyPeaks[std::size_t(note - LowestKey)] = peak;
             if (std::find(std::begin(LoudnessNotes), std::end(LoudnessNotes), note) !=
                 std::end(LoudnessNotes)) {
                 loudnessSum += loudness;
@@ -144,53 +152,143 @@ ProgramLevels ProgramLevels::measure(const std::string& soundFont, double sample
         table[std::size_t(i)].maxPeak = *std::max_element(peaks.begin(), peaks.end());
     }
     ProgramLevels levels = fromMeasurements(table);
+    levels.m_everyKey = levels.m_measured && keys == Keys::Every;
     levels.m_measuringMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return levels;
 }
 
+namespace {
+// The keys not played (or silent), on the line between the played keys
+// beside them; empty when no key was played.
+std::vector<double> everyKey(const ProgramLevels::KeyPeaks& played) {
+    std::vector<int> known;
+    for (int k = 0; k < ProgramLevels::KeyCount; ++k) {
+        if (std::isfinite(played[std::size_t(k)]))
+            known.push_back(k);
+    }
+    if (known.empty())
+        return {};
+    std::vector<double> peaks(std::size_t(ProgramLevels::KeyCount));
+    std::size_t next = 0; // the first known key at or above k
+    for (int k = 0; k < ProgramLevels::KeyCount; ++k) {
+        while (next < known.size() && known[next] < k)
+            ++next;
+        if (next == known.size()) {
+            peaks[std::size_t(k)] = played[std::size_t(known.back())];
+        } else if (known[next] == k || next == 0) {
+            peaks[std::size_t(k)] = played[std::size_t(known[next])];
+        } else {
+            const int a = known[next - 1], b = known[next];
+            const double t = double(k - a) / double(b - a);
+            peaks[std::size_t(k)] =
+                (1 - t) * played[std::size_t(a)] + t * played[std::size_t(b)];
+        }
+    }
+    return peaks;
+}
+
+// No key is lifted by more: beyond that a key is not quiet but broken.
+constexpr double MaxLiftDb = 12.0;
+} // namespace
+
+ProgramLevels::KeyPeaks ProgramLevels::unplayedKeys() {
+    KeyPeaks peaks;
+    peaks.fill(NAN);
+    return peaks;
+}
+
 ProgramLevels ProgramLevels::fromMeasurements(const Table& table) {
     // Only programs that sounded: a SoundFont without one of them leaves it at the median.
-    std::vector<double> crests; // median peak over loudness, each program
-    for (const Measured& m : table) {
-        if (std::isfinite(m.loudness) && std::isfinite(m.medianPeak))
-            crests.push_back(m.medianPeak - m.loudness);
+    std::vector<std::size_t> sounding;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (std::isfinite(table[i].loudness) && std::isfinite(table[i].medianPeak))
+            sounding.push_back(i);
     }
-    if (crests.empty())
+    if (sounding.empty())
         return {};
-    // The common loudness that puts the typical program's median peak at the
-    // target, lowered until every program's loudest note can keep below the
-    // ceiling without leaving the leeway.
-    double targetLoudness = TargetMedianPeakDb - median(crests);
-    for (const Measured& m : table) {
-        if (std::isfinite(m.loudness) && std::isfinite(m.maxPeak))
-            targetLoudness = std::min(targetLoudness, CeilingDb - (m.maxPeak - m.loudness) + LeewayDb);
+
+    // The instruments share a loudness window 2 x LeewayDb wide; for its top
+    // at `top`, each program's gain is the one nearest to putting its median
+    // peak at the target that the window and the ceiling allow.
+    struct Placing {
+        double outside = 0; // how far programs held by the ceiling fall out of the window
+        double squares = 0; // of how far the programs' medians stay from the target
+        std::array<double, InstrumentCount> gainDb{};
+    };
+    const double width = 2 * LeewayDb;
+    const auto place = [&](double top) {
+        Placing p;
+        for (std::size_t i : sounding) {
+            const Measured& m = table[i];
+            const double want = TargetMedianPeakDb - m.medianPeak;
+            const double lowest = top - width - m.loudness;
+            const double highest = std::min({top - m.loudness, CeilingDb - m.maxPeak, MaxGainDb});
+            double g = std::clamp(want, std::min(lowest, highest), highest);
+            if (lowest > highest)
+                p.outside += lowest - highest;
+            p.squares += (g - want) * (g - want);
+            p.gainDb[i] = g;
+        }
+        return p;
+    };
+    // Out of the window first, then far from the target: one program far off
+    // counts more than several a little off.
+    const auto better = [](const Placing& a, const Placing& b) {
+        constexpr double Same = 1e-9;
+        if (std::abs(a.outside - b.outside) > Same)
+            return a.outside < b.outside;
+        return a.squares < b.squares - Same;
+    };
+    double lowestTop = INFINITY, highestTop = -INFINITY;
+    for (std::size_t i : sounding) {
+        const Measured& m = table[i];
+        const double wanted = m.loudness + TargetMedianPeakDb - m.medianPeak;
+        lowestTop = std::min({lowestTop, wanted, m.loudness + CeilingDb - m.maxPeak});
+        highestTop = std::max(highestTop, wanted + width);
+    }
+    Placing best = place(highestTop);
+    for (double top = highestTop; top >= lowestTop; top -= 0.01) {
+        Placing p = place(top);
+        if (better(p, best))
+            best = p;
     }
 
     ProgramLevels levels;
     levels.m_table = table;
     levels.m_measured = true;
-    std::array<double, InstrumentCount> gainDb{};
-    std::vector<double> sounding;
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        const Measured& m = table[i];
-        if (!std::isfinite(m.loudness) || !std::isfinite(m.medianPeak)) {
-            gainDb[i] = NAN;
-            continue;
-        }
-        const double equalLoudness = targetLoudness - m.loudness;
-        const double towardsPeak = TargetMedianPeakDb - m.medianPeak;
-        const double wanted = std::max(towardsPeak, FloorDb - m.minPeak);
-        double g = std::clamp(wanted, equalLoudness - LeewayDb, equalLoudness + LeewayDb);
-        g = std::min({g, CeilingDb - m.maxPeak, MaxGainDb});
-        gainDb[i] = g;
-        sounding.push_back(g);
-    }
-    const double medianDb = median(sounding);
+    std::vector<double> gains;
+    for (std::size_t i : sounding)
+        gains.push_back(best.gainDb[i]);
+    const double medianDb = median(gains);
     levels.m_gain.fill(linear(medianDb));
-    for (int i = 0; i < InstrumentCount; ++i) {
-        const double g = std::isfinite(gainDb[std::size_t(i)]) ? gainDb[std::size_t(i)] : medianDb;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const bool sounds = std::find(sounding.begin(), sounding.end(), i) != sounding.end();
+        double g = sounds ? best.gainDb[i] : medianDb;
+        const std::vector<double> peaks = sounds ? everyKey(table[i].keyPeaks) : std::vector<double>{};
+        if (!peaks.empty()) {
+            // The keys below the floor come up to it; the others go down as
+            // far under a gain that much higher.
+            std::array<double, KeyCount> lift{};
+            double most = 0;
+            for (std::size_t k = 0; k < lift.size(); ++k) {
+                lift[k] = std::clamp(FloorDb - (peaks[k] + g), 0.0, MaxLiftDb);
+                most = std::max(most, lift[k]);
+            }
+            most = std::min(most, MaxGainDb - g);
+            for (std::size_t k = 0; k < lift.size(); ++k)
+                levels.m_keyCutDb[i][k] = float(most - std::min(lift[k], most));
+            g += most;
+        }
         levels.m_gain[Instruments[i].program] = linear(g);
     }
     return levels;
+}
+
+float ProgramLevels::keyCutDb(int program, int key) const {
+    for (int i = 0; i < InstrumentCount; ++i) {
+        if (Instruments[i].program == program)
+            return m_keyCutDb[std::size_t(i)][std::size_t(std::clamp(key, LowestKey, HighestKey) - LowestKey)];
+    }
+    return 0.0f;
 }

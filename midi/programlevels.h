@@ -17,18 +17,34 @@
 // synthesizer of its own: notes across the keyboard at velocity 127, each
 // measured over its first 400 ms (K-weighted loudness, see LoudnessMeter, and
 // the sample peak). Programs outside the table get the table's median gain.
+//
+// Within an instrument the SoundFont's notes keep their own differences,
+// except where a note would fall far below the others: a recorder's lowest
+// notes, stretched below its range, or one badly recorded sample. Such keys
+// are lifted to the floor, and the rest of the instrument's keys are played
+// that much softer under a higher gain (keyCutDb).
 class ProgramLevels {
 public:
+    static constexpr int LowestKey = 36; // the keys the staves sound, C to C'''
+    static constexpr int HighestKey = 84;
+    static constexpr int KeyCount = HighestKey - LowestKey + 1;
+    using KeyPeaks = std::array<double, KeyCount>;
+    static KeyPeaks unplayedKeys(); // NaN for every key
+
     // What the playing of one program gave, at gain 1.
     struct Measured {
         double loudness = 0;   // LUFS, the mean of C, C' and C''
         double medianPeak = 0; // dBFS, the median of the notes played
         double minPeak = 0;    // dBFS, the quietest of them
         double maxPeak = 0;    // dBFS, the loudest of them
+        KeyPeaks keyPeaks = unplayedKeys(); // dBFS of each key played, NaN for the others
     };
     using Table = std::array<Measured, InstrumentCount>;
 
-    // The notes played of each program, low to high, and which of them make its loudness.
+    // A first measurement plays a few keys of each program, low to high, and
+    // LoudnessNotes make its loudness: done before a pupil can play. A second
+    // one plays every key and finds the stray ones.
+    enum class Keys { Few, Every };
     static constexpr int Notes[] = {36, 48, 60, 72, 84};
     static constexpr int LoudnessNotes[] = {48, 60, 72};
     static constexpr int NoteMs = 400;
@@ -38,15 +54,16 @@ public:
     // sounding together (a wrong click's note and, 500 ms later, its
     // correction) may add up to more; the limiter on the output takes that.
     static constexpr double TargetMedianPeakDb = -6.0;
-    // How far a program may stray from equal loudness to bring its peaks to
-    // the target: instruments with sharp attacks peak higher at the same loudness.
+    // How far a program may stray from the loudness the instruments share to
+    // bring its peaks to the target: instruments with sharp attacks peak higher
+    // at the same loudness. The shared loudness is placed where the programs
+    // stray least from the target.
     static constexpr double LeewayDb = 1.4;
-    // Within that leeway, no measured note below the floor (a recorder's low
-    // notes, stretched below its range, are far quieter than its middle) and
-    // none above the ceiling, beyond which the limiter would change a single
-    // note. When an instrument's loudest note would pass the ceiling even at
-    // the low end of its leeway, all instruments are played softer together,
-    // so that they stay equally loud.
+    // No key below the floor (it is lifted, see above), and none above the
+    // ceiling, beyond which the limiter would change a single note. When an
+    // instrument's loudest note would pass the ceiling even at the low end of
+    // its leeway, all instruments are played softer together, so that they
+    // stay equally loud.
     static constexpr double FloorDb = -11.5;
     static constexpr double CeilingDb = -1.5;
     // FluidSynth's own default, for programs while nothing is measured.
@@ -62,20 +79,28 @@ public:
     // one note) holds it, so that the other synthesizer waits a moment at most.
     static ProgramLevels measure(const std::string& soundFont, double sampleRate,
                                  const std::atomic<bool>* cancel = nullptr,
-                                 std::mutex* fluidLock = nullptr);
-    // The gains for what was measured; a program that made no sound gets the median.
+                                 std::mutex* fluidLock = nullptr, Keys keys = Keys::Few);
+    // The gains for what was measured; a program that made no sound gets the
+    // median. A key not played is taken to lie on the line between the played
+    // keys beside it.
     static ProgramLevels fromMeasurements(const Table& table);
 
     // FluidSynth's gain (linear) for a program 0..127.
     float gain(int program) const;
+    // How much softer than its program's gain a key sounds, in dB (0 or more);
+    // a key beyond the staves' as the nearest of them.
+    float keyCutDb(int program, int key) const;
     bool isMeasured() const { return m_measured; }
+    bool everyKeyPlayed() const { return m_everyKey; }
     const Table& measurements() const { return m_table; }
     // How long playing the programs took, in milliseconds.
     double measuringMs() const { return m_measuringMs; }
 
 private:
     std::array<float, 128> m_gain;
+    std::array<std::array<float, KeyCount>, InstrumentCount> m_keyCutDb{};
     Table m_table{};
     bool m_measured = false;
+    bool m_everyKey = false;
     double m_measuringMs = 0;
 };
