@@ -109,20 +109,18 @@ void FluidSynthOut::loadInBackground(const SynthConfig& config) {
             m_loading = false;
         }
         m_loaded.notify_all();
+        // The gains of the first keys play while every other key is measured.
         ProgramLevels levels;
         if (loaded)
-            levels = ProgramLevels::measure(m_soundFont, rate, &m_closing, &m_mutex);
-        {
+            levels = ProgramLevels::measure(m_soundFont, rate, &m_closing, &m_mutex,
+                                            ProgramLevels::Keys::Every,
+                                            [this](const ProgramLevels& first) {
+                                                std::lock_guard<std::mutex> lock(m_mutex);
+                                                useLevels(first);
+                                            });
+        if (levels.isMeasured()) {
             std::lock_guard<std::mutex> lock(m_mutex);
             useLevels(levels);
-        }
-        // Every key now, while the gains of the first measurement already play.
-        if (levels.isMeasured()) {
-            const ProgramLevels everyKey = ProgramLevels::measure(
-                m_soundFont, rate, &m_closing, &m_mutex, ProgramLevels::Keys::Every);
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (everyKey.isMeasured())
-                useLevels(everyKey);
         }
 #ifdef __GLIBC__
         // Reading and measuring a SoundFont leave much freed scratch memory behind.

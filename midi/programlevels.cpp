@@ -97,7 +97,8 @@ std::unique_lock<std::mutex> step(std::mutex* lock) {
 
 ProgramLevels ProgramLevels::measure(const std::string& soundFont, double sampleRate,
                                      const std::atomic<bool>* cancel, std::mutex* fluidLock,
-                                     Keys keys) {
+                                     Keys keys,
+                                     const std::function<void(const ProgramLevels&)>& fewKeysDone) {
     const auto start = std::chrono::steady_clock::now();
     const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     if (sampleRate <= 0 || cancelled())
@@ -119,42 +120,56 @@ ProgramLevels ProgramLevels::measure(const std::string& soundFont, double sample
     if (!synth->ok())
         return {};
     const int frames = int(sampleRate * NoteMs / 1000.0);
-    std::vector<int> played(std::begin(Notes), std::end(Notes));
-    if (keys == Keys::Every) {
-        played.clear();
-        for (int key = LowestKey; key <= HighestKey; ++key)
-            played.push_back(key);
-    }
     Table table;
-    for (int i = 0; i < InstrumentCount; ++i) {
-        std::vector<double> peaks;
-        double loudnessSum = 0;
-        int loudnessCount = 0;
-        for (int note : played) {
-            if (cancelled())
-                return {};
-            double loudness = 0, peak = 0;
-            {
-                auto held = step(fluidLock);
-                synth->play(Instruments[i].program, note, frames, loudness, peak);
+    // Plays `keys` of every program into the table; false when cancelled.
+    const auto play = [&](const std::vector<int>& keys) {
+        for (int i = 0; i < InstrumentCount; ++i) {
+            Measured& m = table[std::size_t(i)];
+            for (int note : keys) {
+                if (cancelled())
+                    return false;
+                double loudness = 0, peak = 0;
+                {
+                    auto held = step(fluidLock);
+                    synth->play(Instruments[i].program, note, frames, loudness, peak);
+                }
+                m.keyPeaks[std::size_t(note - LowestKey)] = peak;
+                if (std::find(std::begin(LoudnessNotes), std::end(LoudnessNotes), note) !=
+                    std::end(LoudnessNotes))
+                    m.loudness += loudness / double(std::size(LoudnessNotes));
             }
-            peaks.push_back(peak);
-            table[std::size_t(i)].keyPeaks[std::size_t(note - LowestKey)] = peak;
-            if (std::find(std::begin(LoudnessNotes), std::end(LoudnessNotes), note) !=
-                std::end(LoudnessNotes)) {
-                loudnessSum += loudness;
-                ++loudnessCount;
+            std::vector<double> peaks;
+            for (double peak : m.keyPeaks) {
+                if (!std::isnan(peak)) // a silent key was played too
+                    peaks.push_back(peak);
             }
+            m.medianPeak = median(peaks);
+            m.minPeak = *std::min_element(peaks.begin(), peaks.end());
+            m.maxPeak = *std::max_element(peaks.begin(), peaks.end());
         }
-        table[std::size_t(i)].loudness = loudnessSum / loudnessCount;
-        table[std::size_t(i)].medianPeak = median(peaks);
-        table[std::size_t(i)].minPeak = *std::min_element(peaks.begin(), peaks.end());
-        table[std::size_t(i)].maxPeak = *std::max_element(peaks.begin(), peaks.end());
+        return true;
+    };
+    const auto levelled = [&] {
+        ProgramLevels levels = fromMeasurements(table);
+        levels.m_measuringMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        return levels;
+    };
+    if (!play(std::vector<int>(std::begin(Notes), std::end(Notes))))
+        return {};
+    if (keys == Keys::Few)
+        return levelled();
+    if (fewKeysDone)
+        fewKeysDone(levelled());
+    std::vector<int> rest;
+    for (int key = LowestKey; key <= HighestKey; ++key) {
+        if (std::find(std::begin(Notes), std::end(Notes), key) == std::end(Notes))
+            rest.push_back(key);
     }
-    ProgramLevels levels = fromMeasurements(table);
-    levels.m_everyKey = levels.m_measured && keys == Keys::Every;
-    levels.m_measuringMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (!play(rest))
+        return {};
+    ProgramLevels levels = levelled();
+    levels.m_everyKey = levels.m_measured;
     return levels;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -41,9 +42,9 @@ public:
     };
     using Table = std::array<Measured, InstrumentCount>;
 
-    // A first measurement plays a few keys of each program, low to high, and
-    // LoudnessNotes make its loudness: done before a pupil can play. A second
-    // one plays every key and finds the stray ones.
+    // The first keys played of each program, low to high, with LoudnessNotes
+    // making its loudness: done before a pupil can play. Then every other key,
+    // to find the stray ones.
     enum class Keys { Few, Every };
     static constexpr int Notes[] = {36, 48, 60, 72, 84};
     static constexpr int LoudnessNotes[] = {48, 60, 72};
@@ -77,9 +78,12 @@ public:
     // FluidSynth's calls for two synthesizers must not run at the same time:
     // with `fluidLock`, each step of the measurement (reading the SoundFont,
     // one note) holds it, so that the other synthesizer waits a moment at most.
+    // Every key goes on from the few, and hands their levels to `fewKeysDone`
+    // (on this thread, with no lock held) before it plays the rest.
     static ProgramLevels measure(const std::string& soundFont, double sampleRate,
                                  const std::atomic<bool>* cancel = nullptr,
-                                 std::mutex* fluidLock = nullptr, Keys keys = Keys::Few);
+                                 std::mutex* fluidLock = nullptr, Keys keys = Keys::Few,
+                                 const std::function<void(const ProgramLevels&)>& fewKeysDone = {});
     // The gains for what was measured; a program that made no sound gets the
     // median. A key not played is taken to lie on the line between the played
     // keys beside it.
