@@ -93,8 +93,25 @@ std::vector<JackTestClient::Message> JackTestClient::receive(std::size_t count, 
     return result;
 }
 
+bool JackTestClient::waitRouted(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (jack_port_connected(m_out) == 0) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const uint64_t from = m_cycles.load();
+    while (m_cycles.load() < from + 2) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 int JackTestClient::process(jack_nframes_t frames, void* arg) {
     auto* self = static_cast<JackTestClient*>(arg);
+    self->m_cycles.fetch_add(1, std::memory_order_relaxed);
     void* in = jack_port_get_buffer(self->m_in, frames);
     const jack_nframes_t events = jack_midi_get_event_count(in);
     for (jack_nframes_t i = 0; i < events; ++i) {

@@ -31,6 +31,11 @@ public:
     uint64_t sentCount() const { return m_sentCount.load(); }
     int64_t lastSentNs() const { return m_lastSentNs.load(); }
 
+    // Waits until the output port is connected and JACK has run two cycles
+    // since: a message sent in the first cycles of a new connection may go
+    // nowhere. False when that does not happen within `timeoutMs`.
+    bool waitRouted(int timeoutMs = 3000);
+
     // Waits until `count` messages have arrived in all (or the time is up); returns
     // every message received since the last call.
     std::vector<Message> receive(std::size_t count, int timeoutMs);
@@ -45,5 +50,6 @@ private:
     jack_ringbuffer_t* m_fromJack = nullptr;
     std::atomic<uint64_t> m_sentCount{0};
     std::atomic<int64_t> m_lastSentNs{0};
+    std::atomic<uint64_t> m_cycles{0};
     std::vector<Message> m_pending; // received, not yet returned
 };
