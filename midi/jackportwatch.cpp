@@ -2,7 +2,7 @@
 #include "jackportwatch.h"
 
 #include "audioenvironment.h"
-#include "portnames.h"
+#include "jackportlist.h"
 
 std::unique_ptr<JackPortWatch> JackPortWatch::open(const std::string& client, ChangedFn changed) {
     prepareAudioLibraries();
@@ -26,22 +26,6 @@ JackPortWatch::~JackPortWatch() {
         jack_client_close(m_client); // ends the notification thread first
 }
 
-bool JackPortWatch::linkedTo(const std::string& fullName, const std::string& ownClient) const {
-    if (serverGone())
-        return false;
-    jack_port_t* port = jack_port_by_name(m_client, fullName.c_str());
-    if (!port)
-        return false;
-    const char** links = jack_port_get_all_connections(m_client, port);
-    if (!links)
-        return false;
-    bool linked = false;
-    for (const char** link = links; *link && !linked; ++link)
-        linked = isPortOfClient(*link, ownClient);
-    jack_free(links);
-    return linked;
-}
-
 void JackPortWatch::portRegistered(jack_port_id_t, int, void* self) {
     static_cast<JackPortWatch*>(self)->m_changed();
 }
@@ -55,13 +39,6 @@ void JackPortWatch::shutDown(void* self) {
 bool JackPortWatch::listMidiPorts(bool playedTo, std::vector<std::string>& names) const {
     if (serverGone())
         return false;
-    names.clear();
-    const char** ports = jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE,
-                                        playedTo ? JackPortIsInput : JackPortIsOutput);
-    if (!ports)
-        return true; // none at all
-    for (const char** port = ports; *port; ++port)
-        names.emplace_back(*port);
-    jack_free(ports);
+    listJackMidiPorts(m_client, playedTo, names);
     return true;
 }

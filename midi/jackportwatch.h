@@ -25,10 +25,6 @@ public:
     // The server has gone; the watch must be made anew once one runs again.
     bool serverGone() const { return m_gone.load(std::memory_order_acquire); }
 
-    // Whether the port `fullName` is there and connected to a port of the
-    // client `ownClient` (this program's clients, however JACK numbered them).
-    bool linkedTo(const std::string& fullName, const std::string& ownClient) const;
-
     // The MIDI ports that play to others (`outputs` false: that others play
     // to), as JACK lists them; false when the server has gone.
     bool listMidiPorts(bool playedTo, std::vector<std::string>& names) const;

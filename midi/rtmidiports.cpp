@@ -78,10 +78,11 @@ std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ow
     std::vector<ExternalPort> ports;
     for (const RtMidi::Api api : apis) {
         std::vector<std::string> names;
-        if (api == RtMidi::UNIX_JACK && jackPorts && jackPorts(kind, names)) {
-            for (auto& fullName : names)
-                if (!fullName.empty() && !isPortOfClient(fullName, ownClient))
-                    ports.push_back({api, fullName, shortPortName(fullName)});
+        if (api == RtMidi::UNIX_JACK && jackPorts) {
+            if (jackPorts(kind, names)) // false: no server runs
+                for (auto& fullName : names)
+                    if (!fullName.empty() && !isPortOfClient(fullName, ownClient))
+                        ports.push_back({api, fullName, shortPortName(fullName)});
             continue;
         }
         try {

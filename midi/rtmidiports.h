@@ -20,7 +20,7 @@ enum class PortKind { Output, Input };
 // lists them, ALSA's "Midi Through" last; the ports of `ownClient` (this
 // program) left out. A system that cannot start is skipped without a word.
 // `jackPorts`, when given, lists JACK's ports (full names, in JACK's order)
-// with a client that is open anyway, instead of a new one each time.
+// instead of RtMidi, and returns false when no JACK server runs.
 using JackPortLister = std::function<bool(PortKind kind, std::vector<std::string>& names)>;
 std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient,
                                             const JackPortLister& jackPorts = {});

@@ -9,7 +9,9 @@
 #include "alsaportwatch.h"
 #endif
 #ifdef QVB_HAVE_JACK
+#include "jackinport.h"
 #include "jackoutport.h"
+#include "jackportlist.h"
 #include "jackportwatch.h"
 #endif
 #include "portnames.h"
@@ -98,15 +100,11 @@ std::unique_ptr<MidiInPort> SystemMidi::openIn(unsigned device, MidiInProc proc,
     if (device >= ports.size())
         return nullptr;
     const ExternalPort& port = ports[device];
-    RtMidiInPort::ReachFn reaches;
 #ifdef QVB_HAVE_JACK
-    // A JACK port of ours stays registered when the instrument goes, so only
-    // the link tells whether it still plays to us.
     if (port.api == RtMidi::UNIX_JACK)
-        reaches = [this, name = port.fullName] { return linkedToUs(name); };
+        return JackInPort::open(port.fullName, m_client, proc, instance);
 #endif
-    return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance,
-                              std::move(reaches));
+    return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance);
 }
 
 namespace {
@@ -163,20 +161,15 @@ void SystemMidi::keepWatching() {
 
 JackPortLister SystemMidi::jackLister() const {
 #ifdef QVB_HAVE_JACK
+    // An output of ours plays to JACK's input ports, and the other way round.
     if (m_jackWatch)
         return [watch = m_jackWatch.get()](PortKind kind, std::vector<std::string>& names) {
-            // An output of ours plays to JACK's input ports, and the other way round.
             return watch->listMidiPorts(kind == PortKind::Output, names);
         };
-#endif
+    return [client = m_client](PortKind kind, std::vector<std::string>& names) {
+        return listJackMidiPortsOnce(client, kind == PortKind::Output, names);
+    };
+#else
     return {};
-}
-
-bool SystemMidi::linkedToUs(const std::string& jackPort) const {
-#ifdef QVB_HAVE_JACK
-    if (m_jackWatch)
-        return m_jackWatch->linkedTo(jackPort, m_client);
 #endif
-    (void)jackPort;
-    return true; // not watched: nothing says otherwise
 }

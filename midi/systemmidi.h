@@ -51,8 +51,8 @@ public:
 
 private:
     void openWatches(bool announce);
-    bool linkedToUs(const std::string& jackPort) const;
-    // Lists JACK's ports through the watch's client while there is one.
+    // Lists JACK's ports through the watch's client while there is one,
+    // else through a client of its own for the moment.
     JackPortLister jackLister() const;
 
     const std::vector<ExternalPort>& outputs();

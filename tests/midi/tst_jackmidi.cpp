@@ -3,11 +3,13 @@
 // driver, no sound card) and a test instrument made with JACK itself.
 #include <QtTest>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <set>
 #include <thread>
+#include <jack/jack.h>
 #include <unistd.h>
 
 #include "jackserver.h"
@@ -102,6 +104,7 @@ private slots:
     void longPortNamesStayShortAndDistinct();
     void withoutAnyOutputTheInputIsStillOpened();
     void instrumentUnpluggedWhileOpen();
+    void closingAsTheKeyboardGoesCrashesNothing();
     void serverDeathCrashesNothing();
 
 private:
@@ -322,6 +325,39 @@ void TestJackMidi::instrumentUnpluggedWhileOpen() {
     m_midi->reopenInput(0);
     QVERIFY(!m_midi->outHandle);
     QVERIFY(!m_midi->inputOpen());
+}
+
+void TestJackMidi::closingAsTheKeyboardGoesCrashesNothing() {
+    // Every change of JACK's graph (a keyboard that goes, a cable patched)
+    // makes the server tell each client the latencies anew, and each client
+    // walks its ports for that on a thread of its own. Opening and closing our
+    // input while that goes on, again and again, must never change that walk.
+    m_probe.reset();
+    JackTestClient keyboard("qvbkeys", "unbenutzt", "tasten");
+    JackTestClient other("qvbother", "hoert", "spielt");
+    QVERIFY(keyboard.ok() && other.ok());
+    std::atomic<bool> done{false};
+    std::thread patcher([&] {
+        jack_status_t status{};
+        jack_client_t* patch = jack_client_open("qvbpatch", JackNoStartServer, &status);
+        if (!patch)
+            return;
+        while (!done.load()) {
+            jack_connect(patch, keyboard.outPortName().c_str(), other.inPortName().c_str());
+            jack_disconnect(patch, keyboard.outPortName().c_str(), other.inPortName().c_str());
+        }
+        jack_client_close(patch);
+    });
+    m_midi->OpenDevices("QVB-Zaradariveda", {}, {});
+    const int in = findDevice(*m_platform, false, keyboard.outPortName());
+    QVERIFY(in >= 0);
+    for (int round = 0; round < 60; ++round) {
+        m_midi->reopenInput(in);
+        QVERIFY(m_midi->inputOpen());
+        m_midi->CloseDevices();
+    }
+    done = true;
+    patcher.join();
 }
 
 void TestJackMidi::serverDeathCrashesNothing() {
