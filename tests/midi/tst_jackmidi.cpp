@@ -80,6 +80,32 @@ template <class Run> std::string stderrOf(Run run) {
     return text;
 }
 
+// Patches a cable between two JACK ports and pulls it again, over and over,
+// on a thread of its own until it goes out of scope.
+class Patcher {
+public:
+    Patcher(std::string from, std::string to)
+        : m_thread([this, from = std::move(from), to = std::move(to)] {
+              jack_status_t status{};
+              jack_client_t* patch = jack_client_open("qvbpatch", JackNoStartServer, &status);
+              if (!patch)
+                  return;
+              while (!m_done.load()) {
+                  jack_connect(patch, from.c_str(), to.c_str());
+                  jack_disconnect(patch, from.c_str(), to.c_str());
+              }
+              jack_client_close(patch);
+          }) {}
+    ~Patcher() {
+        m_done = true;
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
 // A note the filter lets through, sent after the message under test: once it
 // is in the mailbox, everything sent before it has been through the callback.
 const Message Marker = {0x90, 0x01, 0x40};
@@ -336,18 +362,7 @@ void TestJackMidi::closingAsTheKeyboardGoesCrashesNothing() {
     JackTestClient keyboard("qvbkeys", "unbenutzt", "tasten");
     JackTestClient other("qvbother", "hoert", "spielt");
     QVERIFY(keyboard.ok() && other.ok());
-    std::atomic<bool> done{false};
-    std::thread patcher([&] {
-        jack_status_t status{};
-        jack_client_t* patch = jack_client_open("qvbpatch", JackNoStartServer, &status);
-        if (!patch)
-            return;
-        while (!done.load()) {
-            jack_connect(patch, keyboard.outPortName().c_str(), other.inPortName().c_str());
-            jack_disconnect(patch, keyboard.outPortName().c_str(), other.inPortName().c_str());
-        }
-        jack_client_close(patch);
-    });
+    Patcher patcher(keyboard.outPortName(), other.inPortName());
     m_midi->OpenDevices("QVB-Zaradariveda", {}, {});
     const int in = findDevice(*m_platform, false, keyboard.outPortName());
     QVERIFY(in >= 0);
@@ -356,8 +371,6 @@ void TestJackMidi::closingAsTheKeyboardGoesCrashesNothing() {
         QVERIFY(m_midi->inputOpen());
         m_midi->CloseDevices();
     }
-    done = true;
-    patcher.join();
 }
 
 void TestJackMidi::serverDeathCrashesNothing() {
