@@ -6,6 +6,11 @@
 // A JACK server of the test's own: the dummy driver (no sound card), under a
 // name no other server has, so tests never meet the user's server or each
 // other's. The process talks to it from the start until it is stopped.
+// Clients still meet across servers: libjack names a new client's socket in
+// /dev/shm after the client and the user only, not the server. Two programs
+// that open a client of the same name at the same moment, each on its own
+// server, take each other's socket, and one open fails. ctest therefore runs
+// the programs that use this one at a time (resource lock "jack-clients").
 class JackServer {
 public:
     JackServer();  // starts it and waits until it answers; see running()
