@@ -109,9 +109,19 @@ bool JackTestClient::waitRouted(int timeoutMs) {
     return true;
 }
 
+bool JackTestClient::waitDelivered(uint64_t count, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (m_sentCount.load() < count || m_cycles.load() < m_lastSentCycle.load() + 2) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 int JackTestClient::process(jack_nframes_t frames, void* arg) {
     auto* self = static_cast<JackTestClient*>(arg);
-    self->m_cycles.fetch_add(1, std::memory_order_relaxed);
+    const uint64_t cycle = self->m_cycles.fetch_add(1) + 1;
     void* in = jack_port_get_buffer(self->m_in, frames);
     const jack_nframes_t events = jack_midi_get_event_count(in);
     for (jack_nframes_t i = 0; i < events; ++i) {
@@ -149,6 +159,7 @@ int JackTestClient::process(jack_nframes_t frames, void* arg) {
     }
     if (sent > 0) {
         self->m_lastSentNs.store(nowNs());
+        self->m_lastSentCycle.store(cycle);
         self->m_sentCount.fetch_add(sent);
     }
     return 0;

@@ -35,6 +35,10 @@ public:
     // since: a message sent in the first cycles of a new connection may go
     // nowhere. False when that does not happen within `timeoutMs`.
     bool waitRouted(int timeoutMs = 3000);
+    // Waits until `count` messages in all have gone out and JACK has run two
+    // cycles since: the test servers are synchronous, so by then every client
+    // they went to has read them. False when that does not happen in time.
+    bool waitDelivered(uint64_t count, int timeoutMs = 3000);
 
     // Waits until `count` messages have arrived in all (or the time is up); returns
     // every message received since the last call.
@@ -51,5 +55,6 @@ private:
     std::atomic<uint64_t> m_sentCount{0};
     std::atomic<int64_t> m_lastSentNs{0};
     std::atomic<uint64_t> m_cycles{0};
+    std::atomic<uint64_t> m_lastSentCycle{0};
     std::vector<Message> m_pending; // received, not yet returned
 };

@@ -240,15 +240,15 @@ void TestJackMidi::inputFilter() {
     m_midi->inputStart();
     const uint64_t before = m_probe->sentCount();
     m_probe->send({sent});
-    QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() > before, 3000);
     if (note != NoteInput::NoNote) {
         // Taken as soon as it is there, before anything could follow it.
+        QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() > before, 3000);
         QCOMPARE(takeUntil(*m_midi, note), std::vector<int>{note});
         return;
     }
-    // Dozens of JACK cycles later, the mailbox is still empty; a marker sent
-    // then is the first and only note taken.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Once our input has surely read it, the mailbox is still empty; a marker
+    // sent then is the first and only note taken.
+    QVERIFY(m_probe->waitDelivered(before + 1));
     QCOMPARE(m_midi->takeNote(), int(NoteInput::NoNote));
     m_probe->send({Marker});
     QCOMPARE(takeUntil(*m_midi, Marker[1]), std::vector<int>{Marker[1]});
@@ -260,8 +260,7 @@ void TestJackMidi::twoNotesBeforeATakeJudgeTheLater() {
     m_midi->clearMailbox();
     m_midi->inputStart();
     m_probe->send({{0x90, 0x3C, 0x64}, {0x90, 0x3E, 0x64}}); // in one cycle
-    QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() >= 2, 3000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // dozens of JACK cycles
+    QVERIFY(m_probe->waitDelivered(2));
     QCOMPARE(m_midi->takeNote(), 62);
     QCOMPARE(m_midi->takeNote(), int(NoteInput::NoNote));
 }
@@ -270,16 +269,14 @@ void TestJackMidi::stoppedInputDeliversNothing() {
     openOnProbe();
     // Open but never started: as between rounds.
     m_probe->send({{0x90, 0x40, 0x64}});
-    QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() >= 1, 3000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    QVERIFY(m_probe->waitDelivered(1));
     QCOMPARE(m_midi->takeNote(), int(NoteInput::NoNote));
 
     // Started, then stopped again: the note of a round that has ended.
     m_midi->inputStart();
     m_midi->inputStop();
     m_probe->send({{0x90, 0x41, 0x64}});
-    QTRY_VERIFY_WITH_TIMEOUT(m_probe->sentCount() >= 2, 3000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    QVERIFY(m_probe->waitDelivered(2));
     // The next round's start does not bring it back either.
     m_midi->inputReset();
     m_midi->clearMailbox();
