@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "midioutport.h"
+
 // The few things the program needs of the system's MIDI: count the devices,
 // read their names, open an output and send short messages to it, open an
 // input that hands every complete short message to a callback. Device numbers
@@ -13,24 +15,6 @@
 
 // Identifier of a complete short message for the input callback.
 inline constexpr uint32_t MIM_DATA = 0x3C3;
-
-// A short message: status in bits 0-7, data 1 in bits 8-15, data 2 in bits 16-23.
-inline constexpr uint32_t packShortMessage(uint8_t status, uint8_t data1, uint8_t data2) {
-    return uint32_t(status) | (uint32_t(data1) << 8) | (uint32_t(data2) << 16);
-}
-
-class MidiOutPort {
-public:
-    virtual ~MidiOutPort() = default;           // closes the output
-    virtual void sendShort(uint32_t message) = 0;
-    // Completes an opening that was put off (see SystemMidi::deferSynth);
-    // false when the device could not be opened after all. Every other port
-    // is open once openOut has returned it.
-    virtual bool finishOpening() { return true; }
-    // False once the device this port was opened to has gone, even when a
-    // device of the same name has come back since: the port must be opened anew.
-    virtual bool reachesDevice() const { return true; }
-};
 
 class MidiInPort;
 // Called on the input's own thread for every incoming message.

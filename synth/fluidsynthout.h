@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "midiplatform.h"
+#include "midioutport.h"
 #include "programlevels.h"
 #include "synthaudio.h"
 #include "synthaudiokeeper.h"

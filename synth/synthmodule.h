@@ -2,7 +2,7 @@
 #pragma once
 #include <memory>
 
-#include "midiplatform.h"
+#include "midioutport.h"
 #include "synthconfig.h"
 
 // The built-in synthesizer's code (FluidSynth and the audio libraries it pulls

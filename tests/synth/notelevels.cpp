@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "loudnessmeter.h"
-#include "midiplatform.h"
+#include "midioutport.h"
 
 NoteLevel measureSequence(SoundingSynth& synth, const std::vector<uint32_t>& messages,
                           const std::vector<int>& gapsMs, int tailMs) {

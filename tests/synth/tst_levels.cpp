@@ -12,7 +12,7 @@
 #include "fluidsynthout.h"
 #include "instruments.h"
 #include "loudnessmeter.h"
-#include "midiplatform.h"
+#include "midioutport.h"
 #include "notelevels.h"
 #include "peaklimiter.h"
 #include "programlevels.h"

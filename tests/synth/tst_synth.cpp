@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "fluidsynthout.h"
-#include "midiplatform.h"
+#include "midioutport.h"
 #include "pitchmeter.h"
 #include "soundfontsearch.h"
 
