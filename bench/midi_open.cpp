@@ -16,6 +16,7 @@
 #include "fluidsynthout.h"
 #include "mididevices.h"
 #include "systemmidi.h"
+#include "buildmodules.h"
 
 namespace {
 double residentMb() {
@@ -100,4 +101,10 @@ BENCHMARK(BM_OpenDevices)
     ->ReportAggregatesOnly(true);
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    useBuildModules();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -21,6 +21,7 @@
 #include "portwatcher.h"
 #include "pulseserver.h"
 #include "systemmidi.h"
+#include "buildmodules.h"
 
 namespace {
 double cpuSeconds() {
@@ -118,6 +119,7 @@ void soundServerBackToPlaying() {
 } // namespace
 
 int main(int argc, char** argv) {
+    useBuildModules();
     QCoreApplication app(argc, argv);
     {
         JackServer jack;

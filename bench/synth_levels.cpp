@@ -13,6 +13,7 @@
 #include "instruments.h"
 #include "notelevels.h"
 #include "programlevels.h"
+#include "buildmodules.h"
 
 namespace {
 SynthConfig benchSounds() {
@@ -105,6 +106,7 @@ BENCHMARK(BM_MeasureProgramLevels)->ArgName("everyKey")->Arg(0)->Arg(1)->Unit(be
 } // namespace
 
 int main(int argc, char** argv) {
+    useBuildModules();
     printLevels();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

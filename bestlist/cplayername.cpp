@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cplayername.h"
 
+#include "messagebox.h"
 #include "namevalidator.h"
 #include "template104.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QShowEvent>
@@ -84,11 +84,9 @@ void CPlayerName::accept() {
         return;
     }
     if (text.size() > NameValidator::MaxLength) {
-        QMessageBox box(
-            QMessageBox::Warning, windowTitle(),
-            QStringLiteral("Geben Sie höchstens %1 Zeichen ein.").arg(NameValidator::MaxLength),
-            QMessageBox::Ok, this);
-        box.exec();
+        showExclamationBox(
+            this, QStringLiteral("Geben Sie höchstens %1 Zeichen ein.").arg(NameValidator::MaxLength),
+            windowTitle());
         m_nameEdit->setFocus(Qt::OtherFocusReason);
         return;
     }

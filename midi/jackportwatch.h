@@ -25,8 +25,8 @@ public:
     // The server has gone; the watch must be made anew once one runs again.
     bool serverGone() const { return m_gone.load(std::memory_order_acquire); }
 
-    // The MIDI ports that play to others (`outputs` false: that others play
-    // to), as JACK lists them; false when the server has gone.
+    // The MIDI ports that others play to (`playedTo` false: that play to
+    // others), as listJackMidiPorts; false when the server has gone.
     bool listMidiPorts(bool playedTo, std::vector<std::string>& names) const;
 
 private:

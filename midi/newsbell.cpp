@@ -9,7 +9,7 @@
 NewsBell::NewsBell(QObject* parent) : QObject(parent) {
     m_fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_fd < 0)
-        return; // no descriptors left: the one-second look still finds the ports
+        return; // no descriptors left: the port watcher looks once a second instead
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &NewsBell::hear);
 }

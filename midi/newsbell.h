@@ -16,6 +16,8 @@ public:
     ~NewsBell() override;
 
     void ring(); // any thread
+    // False when the bell could not be made (no descriptors left): it is never heard.
+    bool works() const { return m_fd >= 0; }
 
 signals:
     // On the bell's thread, once for any number of rings since the last.

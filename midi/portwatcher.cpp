@@ -13,7 +13,11 @@ PortWatcher::PortWatcher(MidiDevices& devices, QObject* parent)
             m_settle.start();
     });
     m_look.setInterval(LookMs);
-    connect(&m_look, &QTimer::timeout, this, [this] { m_devices.platform().keepWatching(); });
+    connect(&m_look, &QTimer::timeout, this, [this] {
+        m_devices.platform().keepWatching();
+        if (!m_bell.works())
+            check(); // no news can reach this thread: the ports are listed once a second
+    });
 }
 
 PortWatcher::~PortWatcher() {
@@ -48,5 +52,4 @@ void PortWatcher::check() {
         return;
     ++m_listings;
     m_keeper.portsChanged();
-    emit devicesChecked();
 }

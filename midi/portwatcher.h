@@ -18,7 +18,8 @@ class PortWatcher final : public QObject {
 public:
     // How long news settle before the ports are listed.
     static constexpr int SettleMs = 30;
-    // How often a MIDI system that was not running is looked for.
+    // How often a MIDI system that was not running is looked for (and, when
+    // the bell could not be made, how often the ports are listed).
     static constexpr int LookMs = 1000;
 
     explicit PortWatcher(MidiDevices& devices, QObject* parent = nullptr);
@@ -30,10 +31,6 @@ public:
     void stop();
     // How often the ports have been listed since the start (benchmarks, tests).
     int listings() const { return m_listings; }
-
-signals:
-    // After the keeper has looked at the ports anew.
-    void devicesChecked();
 
 private:
     void onNews(); // any thread

@@ -13,3 +13,5 @@ using MessageBoxFn =
 // The program's message box, the same for every message: modal over `owner`,
 // one OK button, no icon.
 void showMessageBox(QWidget* owner, const QString& text, const QString& caption);
+// The same with the exclamation mark: the name dialog's length message alone.
+void showExclamationBox(QWidget* owner, const QString& text, const QString& caption);

@@ -2,22 +2,10 @@
 #include "synthlimiter.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include "soundfontsearch.h"
+#include "moduleloader.h"
 
 namespace {
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-std::string programPath() {
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, std::size_t(n)) : std::string();
-}
-
 constexpr const char* Effect = "limiter";
 } // namespace
 
@@ -26,22 +14,13 @@ void SynthLimiter::prepare(fluid_settings_t* settings) {
 }
 
 std::string SynthLimiter::libraryPath() {
-    std::vector<std::string> folders;
+    // First beside the code of this file: the synthesizer's module, wherever
+    // it was loaded from.
+    std::vector<std::string> first;
     Dl_info info{};
     if (::dladdr(reinterpret_cast<void*>(&SynthLimiter::libraryPath), &info) && info.dli_fname)
-        folders.push_back(folderOf(info.dli_fname));
-    const std::string program = folderOf(programPath());
-    folders.push_back(program);
-    folders.push_back(program + "/../lib/qvb-zaradariveda");
-#ifdef QVB_BUILD_FOLDER
-    folders.push_back(QVB_BUILD_FOLDER);
-#endif
-    for (const std::string& folder : folders) {
-        const std::string candidate = folder + "/" + LibraryName;
-        if (isRegularFile(candidate))
-            return candidate;
-    }
-    return {};
+        first.push_back(folderOf(info.dli_fname));
+    return findModuleFile(LibraryName, first);
 }
 
 bool SynthLimiter::attach(fluid_synth_t* synth) {

@@ -16,6 +16,6 @@ public:
     // False (and the sound unlimited) when the library cannot be found or loaded.
     static bool attach(fluid_synth_t* synth);
     // Where the library is: beside the code of this file (the synthesizer's
-    // module), beside the program, in its lib folder, or in the build folder.
+    // module), then where the program's modules are (see moduleloader.h).
     static std::string libraryPath();
 };
