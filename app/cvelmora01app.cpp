@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "cvelmora01dlg.h"
+#include "picturereading.h"
 #include "signalbridge.h"
 #include "steadyclock.h"
 #include "synthmodule.h"
@@ -30,10 +31,12 @@ int CVelmora01App::run(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QVB-Zaradariveda"));
     QGuiApplication::setDesktopFileName(QStringLiteral("qvb-zaradariveda"));
+    // The pictures are decoded while the window builds its controls.
+    PictureReading pictures;
     fontSetup.join(); // before Qt asks for the first font
 
     SteadyClock clock;
-    CVelmora01Dlg dialog(platform, clock);
+    CVelmora01Dlg dialog(platform, clock, nullptr, &pictures);
 
     // A kill, Ctrl+C or the end of the session end the window the normal
     // way, so the best list is saved.

@@ -27,6 +27,7 @@
 #include "roundaward.h"
 #include "instruments.h"
 #include "msclock.h"
+#include "picturereading.h"
 #include "template102.h"
 #include "viewpictures.h"
 
@@ -50,23 +51,17 @@ constexpr int IdleOnlyControls[] = {
 constexpr int RoundOnlyControls[] = {IdCancelTraining, IdRepeatTone};
 } // namespace
 
-CVelmora01Dlg::CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* parent)
+CVelmora01Dlg::CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* parent,
+                             PictureReading* pictures)
     : QDialog(parent), m_playerNameDlg(this), m_bestListDlg(this), m_midiSettingsDlg(this),
       m_midi(platform),
       m_round(m_compass, m_midi, m_midi, clock, *this),
       m_history([this] { return m_playerNameDlg.m_playerName; }, [this] { return int(m_program); },
                 [this] { return openHistoryFromModule(historyPath()); }),
-      m_clock(clock) {
+      m_clock(clock), m_pictureReading(pictures) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
     setWindowTitle(QString::fromUtf8(Caption));
-    // The window carries the sizes a title bar and a task bar draw; every one
-    // is decoded and handed to the X server before the window appears. The
-    // desktop takes the larger ones from the installed icon theme.
-    for (int size : {16, 24, 32, 48, 64}) {
-        const QString file = QStringLiteral(":/pictures/icon128-%1.png").arg(size);
-        m_hIcon.addPixmap(QPixmap::fromImage(ViewPictures::readPng(file)));
-    }
 }
 
 CVelmora01Dlg::~CVelmora01Dlg() = default;
@@ -129,6 +124,9 @@ void CVelmora01Dlg::initDialog() {
     m_mistakeMapAction->setShortcut(Qt::Key_F2);
     addAction(m_mistakeMapAction);
     connect(m_mistakeMapAction, &QAction::triggered, this, [this] { showMistakeMap(); });
+    // Every size of the icon is handed to the X server before the window appears.
+    m_hIcon = m_pictureReading ? m_pictureReading->takeWindowIcon()
+                               : ViewPictures::iconOf(ViewPictures::readWindowIcons());
     setWindowIcon(m_hIcon);
 
     // 6. The instrument: program 0, first entry, no preview.
@@ -157,7 +155,10 @@ void CVelmora01Dlg::initDialog() {
     m_viewClientRect = QRect(QPoint(0, 0), m_viewCtl->size());
 
     // 12. The pictures of the view.
-    m_painter.initViewResources();
+    if (m_pictureReading)
+        m_painter.initViewResources(m_pictureReading->takePictures());
+    else
+        m_painter.initViewResources();
 
     // 13. Compass and layout start values.
     m_compass = Compass{};

@@ -21,6 +21,7 @@
 
 class MsClock;
 class MidiPlatform;
+class PictureReading;
 
 // The trainer window. It owns every piece of the game's state and wires the
 // controls, timers, pointer and paint to them; the rules live in the engine.
@@ -30,7 +31,10 @@ public:
     // Shows a message box: owner (nullptr: none), text, caption. Tests record instead.
     using MessageFn = MessageBoxFn;
 
-    CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* parent = nullptr);
+    // With `pictures`, the icon and the view's pictures come from there (read
+    // meanwhile on a thread of their own); without, the window reads them.
+    CVelmora01Dlg(MidiPlatform& platform, MsClock& clock, QWidget* parent = nullptr,
+                  PictureReading* pictures = nullptr);
     ~CVelmora01Dlg() override;
 
     // Start-up, then the modal loop; the teardown runs however the window ends.
@@ -123,6 +127,7 @@ private:
     QString historyPath() const; // beside the best list
 
     MsClock& m_clock;
+    PictureReading* m_pictureReading = nullptr; // taken from during the start-up only
     MessageFn m_messageFn;
     QString m_bestListPath = QStringLiteral("dataGehoer.qvb");
     QBasicTimer m_roundTimer;    // timer 0

@@ -21,6 +21,11 @@ int ViewPainter::initViewResources() {
     return m_pictures.load();
 }
 
+int ViewPainter::initViewResources(ViewPictures pictures) {
+    m_pictures = std::move(pictures);
+    return m_pictures.count();
+}
+
 void ViewPainter::createImages(QSize viewSize) {
     m_backImage = QImage(viewSize, QImage::Format_RGB32);
     m_backImage.fill(ViewColour::DarkGrey);

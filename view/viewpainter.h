@@ -20,6 +20,8 @@ public:
     // Start-up, first half: the pictures (and their sizes). Returns how many
     // of the thirteen were loaded; a missing one is simply not drawn.
     int initViewResources();
+    // The same with pictures read elsewhere (see PictureReading).
+    int initViewResources(ViewPictures pictures);
     // Start-up, second half: m_backImage of the view's client size, the
     // pile image and the white bar.
     void createImages(QSize viewSize = ViewSize);

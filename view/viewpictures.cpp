@@ -12,7 +12,12 @@ static void initPictureResources() {
 
 namespace {
 const int IconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+const int WindowIconSizes[] = {16, 24, 32, 48, 64};
+
+QString iconFile(int size) {
+    return QStringLiteral(":/pictures/icon128-%1.png").arg(size);
 }
+} // namespace
 
 void ViewPictures::initResources() {
     initPictureResources();
@@ -45,6 +50,13 @@ QImage ViewPictures::readPng(const QString& path) {
     return reader.read();
 }
 
+int ViewPictures::count() const {
+    int loaded = 0;
+    for (const QImage& image : m_images)
+        loaded += image.isNull() ? 0 : 1;
+    return loaded;
+}
+
 int ViewPictures::slotOf(int id) {
     for (size_t i = 0; i < Ids.size(); ++i) {
         if (Ids[i] == id)
@@ -67,6 +79,20 @@ QIcon ViewPictures::programIcon() {
     initResources();
     QIcon icon;
     for (int size : IconSizes)
-        icon.addPixmap(QPixmap::fromImage(readPng(QStringLiteral(":/pictures/icon128-%1.png").arg(size))));
+        icon.addPixmap(QPixmap::fromImage(readPng(iconFile(size))));
+    return icon;
+}
+
+std::vector<QImage> ViewPictures::readWindowIcons() {
+    std::vector<QImage> images;
+    for (int size : WindowIconSizes)
+        images.push_back(readPng(iconFile(size)));
+    return images;
+}
+
+QIcon ViewPictures::iconOf(const std::vector<QImage>& images) {
+    QIcon icon;
+    for (const QImage& image : images)
+        icon.addPixmap(QPixmap::fromImage(image));
     return icon;
 }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QSize>
 #include <array>
+#include <vector>
 
 // The thirteen pictures the view is made of, loaded once from the program's
 // resources by their ids, with the size recorded for each.
@@ -17,6 +18,8 @@ public:
     // and is drawn as nothing. Returns the number loaded.
     int load();
 
+    // How many are loaded.
+    int count() const;
     // The picture with this id (an empty image for an unknown id).
     const QImage& picture(int id) const;
     // Its recorded width and height.
@@ -28,6 +31,11 @@ public:
 
     // The program icon (resource 128) in all its drawn sizes.
     static QIcon programIcon();
+    // The sizes the window carries itself, those a title bar and a task bar
+    // draw (the desktop takes the larger ones from the installed icon theme),
+    // read on any thread; iconOf makes the icon of them on the window's.
+    static std::vector<QImage> readWindowIcons();
+    static QIcon iconOf(const std::vector<QImage>& images);
     // Makes the pictures reachable under ":/pictures/"; the resource data
     // lives in a static library and is not linked in otherwise.
     static void initResources();

@@ -3,6 +3,7 @@
 // columns, note cells, colours and grounds.
 #include <QtTest>
 
+#include "picturereading.h"
 #include "viewpictures.h"
 
 namespace {
@@ -74,6 +75,19 @@ private slots:
         QFETCH(QImage::Format, format);
         QCOMPARE(m_pictures.size(id), size);
         QCOMPARE(m_pictures.picture(id).format(), format);
+    }
+
+    // The program reads them on a thread of their own while the window is
+    // built: the same pictures, pixel for pixel, and the window's icon sizes.
+    void readingOnAThreadGivesTheSamePictures() {
+        PictureReading reading;
+        const QIcon icon = reading.takeWindowIcon();
+        const ViewPictures read = reading.takePictures();
+        QCOMPARE(read.count(), int(ViewPictures::Ids.size()));
+        for (int id : ViewPictures::Ids)
+            QCOMPARE(read.picture(id), m_pictures.picture(id));
+        QCOMPARE(icon.availableSizes(),
+                 (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}}));
     }
 
     void unknownIdIsEmpty() {
