@@ -63,6 +63,16 @@ bool run(QSqlDatabase& db, const QString& sql) {
     QSqlQuery q(db);
     return q.exec(sql);
 }
+
+// The same, telling why it failed: the statement's own error, which the
+// connection does not hold.
+bool run(QSqlDatabase& db, const QString& sql, QSqlError& failure) {
+    QSqlQuery q(db);
+    if (q.exec(sql))
+        return true;
+    failure = q.lastError();
+    return false;
+}
 } // namespace
 
 SqliteHistory::SqliteHistory(QString path)
@@ -139,27 +149,35 @@ SqliteHistory::Opened SqliteHistory::tryOpen() {
     // A kill of the program loses nothing committed; only a power cut may
     // lose the last rounds, and never damages the file.
     run(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
-    if (version < SchemaVersion && !upgradeSchema(db, version))
-        return isDamage(db.lastError()) ? Opened::Damaged : Opened::No;
+    QSqlError failure;
+    // Bringing a file up reads every row of the tables it indexes: damage in
+    // them shows here first, and goes aside as at opening.
+    if (version < SchemaVersion && !upgradeSchema(db, version, failure))
+        return isDamage(failure) ? Opened::Damaged : Opened::No;
     return Opened::Yes;
 }
 
-bool SqliteHistory::upgradeSchema(QSqlDatabase& db, int fromVersion) {
-    if (!db.transaction())
+bool SqliteHistory::upgradeSchema(QSqlDatabase& db, int fromVersion, QSqlError& failure) {
+    if (!db.transaction()) {
+        failure = db.lastError();
         return false;
+    }
     for (int step = fromVersion; step < SchemaVersion; ++step) {
         for (const char* const* statement = Steps[step].begin; statement != Steps[step].end; ++statement) {
-            if (!run(db, QString::fromLatin1(*statement))) {
+            if (!run(db, QString::fromLatin1(*statement), failure)) {
                 db.rollback();
                 return false;
             }
         }
     }
-    if (!run(db, QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion))) {
+    if (!run(db, QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion), failure)) {
         db.rollback();
         return false;
     }
-    return db.commit();
+    if (db.commit())
+        return true;
+    failure = db.lastError();
+    return false;
 }
 
 void SqliteHistory::moveAside() {
