@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sqlitehistory.h"
 
+#include "sharedfolder.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -120,6 +122,8 @@ SqliteHistory::Opened SqliteHistory::tryOpen() {
         return Opened::No; // no SQLite driver: the game goes on without history
     db.setDatabaseName(m_path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    const SharedFolder folder(QFile::encodeName(m_path).toStdString());
+    folder.makeFileForTheClass();
     if (!db.open())
         return isDamage(db.lastError()) ? Opened::Damaged : Opened::No;
 
@@ -154,6 +158,7 @@ SqliteHistory::Opened SqliteHistory::tryOpen() {
     // them shows here first, and goes aside as at opening.
     if (version < SchemaVersion && !upgradeSchema(db, version, failure))
         return isDamage(failure) ? Opened::Damaged : Opened::No;
+    folder.handOwnFilesToTheClass();
     return Opened::Yes;
 }
 
@@ -202,13 +207,21 @@ void SqliteHistory::moveAside() {
 }
 
 bool SqliteHistory::keepRound(const RoundRecord& round, int64_t playedAtSecs, int32_t localDay) {
+    // After a refused write the file is opened anew: it may be open to us by
+    // now (a connection that was opened read-only stays so), or a lock gone.
+    if (m_reopenToWrite) {
+        m_reopenToWrite = false;
+        close();
+    }
     if (!ensureOpen())
         return false;
     bool damaged = false;
     if (writeRound(round, playedAtSecs, localDay, damaged))
         return true;
-    if (!damaged)
+    if (!damaged) {
+        m_reopenToWrite = true;
         return false;
+    }
     // Damaged while in use: this round goes into a new file.
     moveAside();
     return ensureOpen() && writeRound(round, playedAtSecs, localDay, damaged);

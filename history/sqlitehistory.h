@@ -43,5 +43,6 @@ private:
     QString m_path;
     QString m_connection;
     bool m_open = false;
+    bool m_reopenToWrite = false;
     QString m_movedAside;
 };
