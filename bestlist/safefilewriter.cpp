@@ -222,9 +222,8 @@ void finishInterruptedRewrite(const std::string& path, std::string& bytes) {
     const rewritecopy::Found found = rewritecopy::find(bytes);
     if (found.kind == rewritecopy::Found::None)
         return;
-    std::string whole = found.kind == rewritecopy::Found::Complete
-                            ? std::string(found.contents)
-                            : bytes.substr(0, found.oldSize);
+    std::string whole = found.kind == rewritecopy::Found::Complete ? std::string(found.contents)
+                                                                   : bytes.substr(0, found.oldSize);
     FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat st;
     if (file.valid() && ::fstat(file.get(), &st) == 0 && S_ISREG(st.st_mode)) {
@@ -233,8 +232,8 @@ void finishInterruptedRewrite(const std::string& path, std::string& bytes) {
         bool crashed = false;
         const bool startStands =
             found.kind == rewritecopy::Found::Unfinished ||
-            (::lseek(file.get(), 0, SEEK_SET) == 0 &&
-             writeAll(file.get(), whole, {}, crashed) && ::fsync(file.get()) == 0);
+            (::lseek(file.get(), 0, SEEK_SET) == 0 && writeAll(file.get(), whole, {}, crashed) &&
+             ::fsync(file.get()) == 0);
         if (startStands && ::ftruncate(file.get(), static_cast<off_t>(whole.size())) == 0)
             ::fsync(file.get());
     }

@@ -10,8 +10,9 @@ SharedFolder::SharedFolder(std::string dataFile) : m_file(std::move(dataFile)) {
 
 bool SharedFolder::sharedGroup(gid_t& group) const {
     const auto slash = m_file.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string(".") : slash == 0 ? "/" : m_file.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? "/"
+                                                          : m_file.substr(0, slash);
     struct stat st;
     if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
         (st.st_mode & (S_IWGRP | S_IWOTH)) == 0)
@@ -37,7 +38,8 @@ void SharedFolder::makeFileForTheClass() const {
     gid_t group;
     if (!sharedGroup(group))
         return;
-    const int fd = ::open(m_file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    const int fd =
+        ::open(m_file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0)
         return; // there already, or the folder takes no file: SQLite says which
     handToGroup(fd, group);
@@ -52,7 +54,8 @@ void SharedFolder::handOwnFilesToTheClass() const {
     // with the group of whoever opened it first.
     for (const char* suffix : {"", "-wal", "-shm"}) {
         const std::string name = m_file + suffix;
-        const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        const int fd =
+            ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
         if (fd < 0)
             continue;
         handToGroup(fd, group);

@@ -395,7 +395,8 @@ void TstMainWindow::roundRunningAtTheEndIsKeptAsCancelled() {
     // Only the teardown's silence, as before.
     QCOMPARE(rig.midi.messages().size(), sent + 1);
     QCOMPARE(rig.midi.messages().back(), Silence);
-    const MistakeStats kept = rig.dlg->m_history.stats(QStringLiteral("TESTER"), HistoryStore::AllDays);
+    const MistakeStats kept =
+        rig.dlg->m_history.stats(QStringLiteral("TESTER"), HistoryStore::AllDays);
     QCOMPARE(kept.rounds, 1u);
     QCOMPARE(kept.notes[size_t(asked)].asked, 1u);
     QCOMPARE(kept.notes[size_t(asked)].firstRight, 1u);

@@ -376,9 +376,11 @@ private slots:
         QFETCH(bool, newIsLonger);
         // Old and new lists differ in every column. The old one in forms the
         // program does not write: LF line ends, or lines after the last field.
-        const QByteArray varied = QByteArray::fromStdString(bestlistformat::format(variedList(), "LANG"));
-        const QByteArray oldBytes = newIsLonger ? varied.split('\r').join()
-                                                : FirstStartFile + QByteArray("Nachtrag\r\n  5\r\n").repeated(40);
+        const QByteArray varied =
+            QByteArray::fromStdString(bestlistformat::format(variedList(), "LANG"));
+        const QByteArray oldBytes =
+            newIsLonger ? varied.split('\r').join()
+                        : FirstStartFile + QByteArray("Nachtrag\r\n  5\r\n").repeated(40);
         const QByteArray newBytes = newIsLonger ? FirstStartFile : varied;
         QCOMPARE(newBytes.size() > oldBytes.size(), newIsLonger);
         BestList oldList, newList;
@@ -392,13 +394,14 @@ private slots:
         writeAll(path(), oldBytes);
         QVERIFY(::link(QFile::encodeName(path()).constData(),
                        QFile::encodeName(path("klasse.qvb")).constData()) == 0);
-        // Both writes of the rewrite, the copy behind and the start, and a crash after the last byte.
+        // Both writes of the rewrite, the copy behind and the start, and a crash after the last
+        // byte.
         const std::size_t total = std::size_t(newBytes.size()) * 2 + 64 + 1;
         int old = 0, fresh = 0;
         for (std::size_t cut = 0; cut <= total; ++cut) {
             writeAll(path(), oldBytes); // in place: the second name stays
-            const bool saved = saveBestList(path(), newList, newName,
-                                            {WriteInterruption::Kind(kind), cut});
+            const bool saved =
+                saveBestList(path(), newList, newName, {WriteInterruption::Kind(kind), cut});
             BestList list;
             QString name;
             QVERIFY2(loadBestList(path(), list, name), qPrintable(QString::number(cut)));
@@ -426,21 +429,23 @@ private slots:
         const QByteArray copy = QByteArray::fromStdString(rewritecopy::make("NEU", 5));
         QTest::newRow("a list without one") << FirstStartFile << int(rewritecopy::Found::None) << 0;
         QTest::newRow("zero byte at the end of a list")
-            << FirstStartFile + '\0' << int(rewritecopy::Found::Unfinished) << int(FirstStartFile.size());
+            << FirstStartFile + '\0' << int(rewritecopy::Found::Unfinished)
+            << int(FirstStartFile.size());
         QTest::newRow("whole") << "ALTES" + copy << int(rewritecopy::Found::Complete) << 5;
         QTest::newRow("last byte missing")
             << "ALTES" + copy.chopped(1) << int(rewritecopy::Found::Unfinished) << 5;
         QByteArray torn = "ALTES" + copy;
         torn[torn.size() - 10] = 'X'; // a byte of the contents
         QTest::newRow("contents torn") << torn << int(rewritecopy::Found::Unfinished) << 5;
-        QTest::newRow("mark cut, after a gap")
-            << "ALTES" + QByteArray(3, '\0') + copy.left(7) << int(rewritecopy::Found::Unfinished) << 5;
+        QTest::newRow("mark cut, after a gap") << "ALTES" + QByteArray(3, '\0') + copy.left(7)
+                                               << int(rewritecopy::Found::Unfinished) << 5;
     }
     void rewriteCopyIsFoundOnlyWhole() {
         QFETCH(QByteArray, file);
         QFETCH(int, kind);
         QFETCH(int, oldSize);
-        const rewritecopy::Found found = rewritecopy::find(std::string_view(file.constData(), file.size()));
+        const rewritecopy::Found found =
+            rewritecopy::find(std::string_view(file.constData(), file.size()));
         QCOMPARE(int(found.kind), kind);
         if (kind == rewritecopy::Found::Complete)
             QCOMPARE(std::string(found.contents), std::string("NEU"));

@@ -259,7 +259,7 @@ void TestRoundRecord::roundAtTheProgramsEndIsKeptSilently() {
     rig.round.keepRoundAtProgramEnd(); // the teardown's second call keeps nothing more
 
     QCOMPARE(rig.sink.messages.size(), messages); // not a byte more to the output
-    QCOMPARE(rig.log.calls.size(), calls);         // nor a change on the screen
+    QCOMPARE(rig.log.calls.size(), calls);        // nor a change on the screen
     if (kept < 0) {
         QCOMPARE(rig.archive.kept.size(), before);
         return;

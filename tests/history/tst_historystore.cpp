@@ -340,7 +340,8 @@ void TestHistoryStore::damageFoundWhileBringingUpMovesTheFileAside() {
         peek.value(QStringLiteral("PRAGMA user_version=1"));
         peek.value(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
         rootPage = peek.value(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'")
-                                  .arg(table)).toInt();
+                                  .arg(table))
+                       .toInt();
         pageSize = peek.value(QStringLiteral("PRAGMA page_size")).toInt();
     }
     QVERIFY(rootPage > 1 && pageSize > 0);
@@ -358,12 +359,14 @@ void TestHistoryStore::damageFoundWhileBringingUpMovesTheFileAside() {
 
     SqliteHistory store(path);
     QVERIFY(store.keepRound(makeRound("Ben", {{60, {60}, 500}}), 6, Day));
-    QCOMPARE(store.movedAsideTo(), dir.filePath(QStringLiteral("dataGehoer-defekt-2026-03-09.sqlite")));
+    QCOMPARE(store.movedAsideTo(),
+             dir.filePath(QStringLiteral("dataGehoer-defekt-2026-03-09.sqlite")));
     QCOMPARE(readAll(store.movedAsideTo()), damaged);
     QCOMPARE(store.stats("Ben", HistoryStore::AllDays).rounds, 1u);
     Peek peek(path);
     QCOMPARE(peek.value(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
-    QCOMPARE(peek.value(QStringLiteral("PRAGMA user_version")).toInt(), SqliteHistory::SchemaVersion);
+    QCOMPARE(peek.value(QStringLiteral("PRAGMA user_version")).toInt(),
+             SqliteHistory::SchemaVersion);
 }
 
 // Run with QVB_HISTORY_WRITER=file, the test program writes big rounds into

@@ -41,7 +41,8 @@ public:
         env.insert(QStringLiteral("HOME"), QFileInfo(path).path());
         m_process.setProcessEnvironment(env);
         m_process.start(QStringLiteral("setpriv"),
-                        {QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(uid),
+                        {QStringLiteral("--reuid=%1").arg(uid),
+                         QStringLiteral("--regid=%1").arg(uid),
                          QStringLiteral("--groups=%1").arg(ClassGroup), QStringLiteral("--"),
                          QCoreApplication::applicationFilePath()});
     }
@@ -113,7 +114,8 @@ int runPupil(const QByteArray& spec) {
         history.keepRound(makeRound(name.toStdString(), {{65, {67, 65}, 900}}));
         std::printf("rounds %u\n", history.stats(name, HistoryStore::AllDays).rounds);
         std::fflush(stdout);
-    } while (parts.size() > 2 && std::fgets(line, sizeof line, stdin) && qstrcmp(line, "round\n") == 0);
+    } while (parts.size() > 2 && std::fgets(line, sizeof line, stdin) &&
+             qstrcmp(line, "round\n") == 0);
     return 0;
 }
 } // namespace
@@ -136,7 +138,8 @@ private slots:
         QVERIFY(QDir().mkdir(folder));
         QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
         QVERIFY(::chown(QFile::encodeName(folder).constData(), 0, ClassGroup) == 0);
-        QVERIFY(::chmod(QFile::encodeName(folder).constData(), setGroupIdFolder ? 02775 : 0775) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), setGroupIdFolder ? 02775 : 0775) ==
+                0);
 
         // ANNA plays first and is still playing while BEN plays.
         PupilRun anna(Anna, QStringLiteral("ANNA"), path, true);
