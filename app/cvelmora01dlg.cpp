@@ -246,6 +246,10 @@ void CVelmora01Dlg::teardown() {
     saveBestList();
     // The window going away ends the round's timer too.
     m_roundTimer.stop();
+    // However the program ends (the window closed, Escape, a signal, the
+    // session's end), a round that runs counts as cancelled, with the answers
+    // it got; it is written now, before the program exits.
+    m_round.keepRoundAtProgramEnd();
 }
 
 void CVelmora01Dlg::updateTitle() {

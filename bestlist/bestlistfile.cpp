@@ -50,7 +50,11 @@ bool readBounded(const QString& path, std::string& bytes) {
 bool loadBestList(const QString& path, BestList& list, QString& playerName) {
     std::string bytes;
     std::string name;
-    if (readBounded(path, bytes) && bestlistformat::parseFileStart(bytes, ReadLimit, list, name)) {
+    const bool read = readBounded(path, bytes);
+    // A save in place that was cut short: the whole list it left is taken back.
+    if (read && bytes.size() <= ReadLimit)
+        finishInterruptedRewrite(QFile::encodeName(path).toStdString(), bytes);
+    if (read && bestlistformat::parseFileStart(bytes, ReadLimit, list, name)) {
         playerName = fromWindows1252(name);
         return true;
     }

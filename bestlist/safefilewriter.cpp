@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "safefilewriter.h"
 
+#include "rewritecopy.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <random>
@@ -113,12 +115,37 @@ void syncDirectory(const std::string& path) {
         ::fsync(dir.get());
 }
 
-// Over the old contents from the start, then cut to the new length: a list of
-// about the old size is never empty on the disk, not even for a moment.
+// Over the old contents from the start, then cut to the new length. First
+// the new contents go whole behind the old ones (rewritecopy.h), synced
+// before the start is touched: cut short anywhere, the file reads as the old
+// list or the new one. A list of about the old size is never empty on the
+// disk, not even for a moment.
 WriteOutcome writeInPlace(int fd, std::string_view bytes, WriteInterruption cut) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return WriteOutcome::Failed;
+    const auto oldSize = static_cast<std::size_t>(st.st_size);
+    const std::string copy = rewritecopy::make(bytes, oldSize);
+    const auto at = static_cast<off_t>(rewritecopy::placeFor(oldSize, bytes.size()));
+    // An acted-out interruption counts the bytes of both writes together.
+    WriteInterruption copyCut, startCut = cut;
+    if (cut.kind != WriteInterruption::None && cut.afterBytes < copy.size())
+        copyCut = cut;
+    startCut.afterBytes = cut.afterBytes > copy.size() ? cut.afterBytes - copy.size() : 0;
+    if (copyCut.kind != WriteInterruption::None)
+        startCut = {};
+
     bool crashed = false;
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes, cut, crashed) ||
-        ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
+    if (::lseek(fd, at, SEEK_SET) != at || !writeAll(fd, copy, copyCut, crashed) ||
+        ::fsync(fd) != 0) {
+        if (!crashed && ::ftruncate(fd, static_cast<off_t>(oldSize)) == 0)
+            ::fsync(fd); // the old contents, exactly as they were
+        return WriteOutcome::Failed;
+    }
+    // From here on the copy stands: cut short, the file reads as the new list.
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes, startCut, crashed) ||
+        ::fsync(fd) != 0 || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 ||
+        ::fsync(fd) != 0)
         return WriteOutcome::Failed;
     return WriteOutcome::WrittenInPlace;
 }
@@ -189,4 +216,26 @@ WriteOutcome replaceFileContents(const std::string& path, std::string_view bytes
     }
     syncDirectory(target);
     return WriteOutcome::Replaced;
+}
+
+void finishInterruptedRewrite(const std::string& path, std::string& bytes) {
+    const rewritecopy::Found found = rewritecopy::find(bytes);
+    if (found.kind == rewritecopy::Found::None)
+        return;
+    std::string whole = found.kind == rewritecopy::Found::Complete ? std::string(found.contents)
+                                                                   : bytes.substr(0, found.oldSize);
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat st;
+    if (file.valid() && ::fstat(file.get(), &st) == 0 && S_ISREG(st.st_mode)) {
+        // The start from the copy, which stays behind it until the file is
+        // cut: killed again here, the next reading finds it again.
+        bool crashed = false;
+        const bool startStands =
+            found.kind == rewritecopy::Found::Unfinished ||
+            (::lseek(file.get(), 0, SEEK_SET) == 0 && writeAll(file.get(), whole, {}, crashed) &&
+             ::fsync(file.get()) == 0);
+        if (startStands && ::ftruncate(file.get(), static_cast<off_t>(whole.size())) == 0)
+            ::fsync(file.get());
+    }
+    bytes = std::move(whole);
 }

@@ -18,7 +18,8 @@ enum class WriteOutcome {
     WrittenInPlace, // rewritten where it is: the directory takes no new file, or a new
                     // one could not keep the old one's owner, group and mode, or it has links
     LeftAlone,      // the file exists but may not be written (or is no plain file): untouched
-    Failed,         // nothing could be written; an old file keeps its contents
+    Failed,         // nothing could be written; an old file keeps its contents (a
+                    // rewrite in place cut short once its copy stood reads as the new)
 };
 
 // Replaces the contents of the file at `path` so that at every moment the
@@ -29,6 +30,13 @@ enum class WriteOutcome {
 // is left alone, as a refused open would leave it. Where the directory takes
 // no new file, or the new file cannot keep the old one's owner, group and
 // mode (a class's shared list), or the file has a second name, the file is
-// rewritten in place.
+// rewritten in place, with a copy of the new contents behind the old ones
+// until the rewrite is complete.
 WriteOutcome replaceFileContents(const std::string& path, std::string_view bytes,
                                  WriteInterruption cut = {});
+
+// A file read whole into `bytes` that a rewrite in place left cut short:
+// `bytes` become the list it was rewritten to when its copy is complete, else
+// the old list, untouched at its start; and the file is made to hold exactly
+// that, if we may write it. Anything else is left as read.
+void finishInterruptedRewrite(const std::string& path, std::string& bytes);

@@ -331,6 +331,10 @@ void TrainingRound::finishRound() {
     handOverRecord(RoundRecord::Ending::Ended);
 }
 
+void TrainingRound::keepRoundAtProgramEnd() {
+    handOverRecord(m_roundOver ? RoundRecord::Ending::Ended : RoundRecord::Ending::Cancelled);
+}
+
 void TrainingRound::handOverRecord(RoundRecord::Ending ending) {
     // Once per round: a round cancelled after its end, before its finish, is not kept twice.
     if (!m_recorder.active())

@@ -75,6 +75,10 @@ public:
     // Steps of the round's finish that belong to the round: controls back,
     // silence, input stopped, focus. The window then evaluates the result.
     void finishRound();
+    // The program ends: a round still running is kept as a cancelled one,
+    // with the answers it got; one already over but not yet finished, as
+    // ended. Nothing sounds and nothing on the screen changes: the window goes.
+    void keepRoundAtProgramEnd();
 
     // The current slot, or nullptr once all 200 notes are answered.
     NoteSlot* currentSlot();

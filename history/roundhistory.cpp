@@ -26,16 +26,19 @@ HistoryStore* RoundHistory::store() {
 void RoundHistory::keepRound(RoundRecord&& record) {
     if (record.notes.empty())
         return; // nothing was judged
-    if (HistoryStore* s = store()) {
-        const QDateTime at = m_now();
-        s->keepRound(record, at.toSecsSinceEpoch(), localDay(at));
-    }
+    const QDateTime at = m_now();
+    // Said nowhere: a pupil who may not write the class's history plays on.
+    m_unkept.add(std::move(record), at.toSecsSinceEpoch(), localDay(at));
+    if (HistoryStore* s = store())
+        m_unkept.offerTo(*s);
 }
 
 MistakeStats RoundHistory::stats(const QString& player, int32_t firstDay) {
+    MistakeStats stats;
     if (HistoryStore* s = store())
-        return s->stats(player.toStdString(), firstDay);
-    return {};
+        stats = s->stats(player.toStdString(), firstDay);
+    m_unkept.addTo(stats, player.toStdString(), firstDay);
+    return stats;
 }
 
 int32_t RoundHistory::localDay(const QDateTime& moment) {

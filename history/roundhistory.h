@@ -7,10 +7,12 @@
 
 #include "historystore.h"
 #include "roundarchive.h"
+#include "unkeptrounds.h"
 
 // The program's side of the history: it names the player and the sound for
 // each round, and hands every finished round to the store, which it opens
-// only when first needed.
+// only when first needed. A round the store cannot take stays in memory for
+// the run, is offered again after the next round, and still counts.
 class RoundHistory final : public RoundArchive {
 public:
     using StoreFactory = std::function<std::unique_ptr<HistoryStore>()>;
@@ -40,4 +42,5 @@ private:
     NowFn m_now = [] { return QDateTime::currentDateTime(); };
     std::unique_ptr<HistoryStore> m_store;
     bool m_storeTried = false;
+    UnkeptRounds m_unkept;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sqlitehistory.h"
 
+#include "sharedfolder.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -63,6 +65,16 @@ bool run(QSqlDatabase& db, const QString& sql) {
     QSqlQuery q(db);
     return q.exec(sql);
 }
+
+// The same, telling why it failed: the statement's own error, which the
+// connection does not hold.
+bool run(QSqlDatabase& db, const QString& sql, QSqlError& failure) {
+    QSqlQuery q(db);
+    if (q.exec(sql))
+        return true;
+    failure = q.lastError();
+    return false;
+}
 } // namespace
 
 SqliteHistory::SqliteHistory(QString path)
@@ -110,6 +122,8 @@ SqliteHistory::Opened SqliteHistory::tryOpen() {
         return Opened::No; // no SQLite driver: the game goes on without history
     db.setDatabaseName(m_path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    const SharedFolder folder(QFile::encodeName(m_path).toStdString());
+    folder.makeFileForTheClass();
     if (!db.open())
         return isDamage(db.lastError()) ? Opened::Damaged : Opened::No;
 
@@ -139,27 +153,36 @@ SqliteHistory::Opened SqliteHistory::tryOpen() {
     // A kill of the program loses nothing committed; only a power cut may
     // lose the last rounds, and never damages the file.
     run(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
-    if (version < SchemaVersion && !upgradeSchema(db, version))
-        return isDamage(db.lastError()) ? Opened::Damaged : Opened::No;
+    QSqlError failure;
+    // Bringing a file up reads every row of the tables it indexes: damage in
+    // them shows here first, and goes aside as at opening.
+    if (version < SchemaVersion && !upgradeSchema(db, version, failure))
+        return isDamage(failure) ? Opened::Damaged : Opened::No;
+    folder.handOwnFilesToTheClass();
     return Opened::Yes;
 }
 
-bool SqliteHistory::upgradeSchema(QSqlDatabase& db, int fromVersion) {
-    if (!db.transaction())
+bool SqliteHistory::upgradeSchema(QSqlDatabase& db, int fromVersion, QSqlError& failure) {
+    if (!db.transaction()) {
+        failure = db.lastError();
         return false;
+    }
     for (int step = fromVersion; step < SchemaVersion; ++step) {
         for (const char* const* statement = Steps[step].begin; statement != Steps[step].end; ++statement) {
-            if (!run(db, QString::fromLatin1(*statement))) {
+            if (!run(db, QString::fromLatin1(*statement), failure)) {
                 db.rollback();
                 return false;
             }
         }
     }
-    if (!run(db, QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion))) {
+    if (!run(db, QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion), failure)) {
         db.rollback();
         return false;
     }
-    return db.commit();
+    if (db.commit())
+        return true;
+    failure = db.lastError();
+    return false;
 }
 
 void SqliteHistory::moveAside() {
@@ -184,13 +207,21 @@ void SqliteHistory::moveAside() {
 }
 
 bool SqliteHistory::keepRound(const RoundRecord& round, int64_t playedAtSecs, int32_t localDay) {
+    // After a refused write the file is opened anew: it may be open to us by
+    // now (a connection that was opened read-only stays so), or a lock gone.
+    if (m_reopenToWrite) {
+        m_reopenToWrite = false;
+        close();
+    }
     if (!ensureOpen())
         return false;
     bool damaged = false;
     if (writeRound(round, playedAtSecs, localDay, damaged))
         return true;
-    if (!damaged)
+    if (!damaged) {
+        m_reopenToWrite = true;
         return false;
+    }
     // Damaged while in use: this round goes into a new file.
     moveAside();
     return ensureOpen() && writeRound(round, playedAtSecs, localDay, damaged);

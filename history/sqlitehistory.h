@@ -31,8 +31,9 @@ private:
     enum class Opened { Yes, No, Damaged };
     bool ensureOpen();
     Opened tryOpen();
-    // A new file (version 0) or an older one brought to SchemaVersion, in one transaction.
-    bool upgradeSchema(QSqlDatabase& db, int fromVersion);
+    // A new file (version 0) or an older one brought to SchemaVersion, in one
+    // transaction; `failure` says why it could not be.
+    bool upgradeSchema(QSqlDatabase& db, int fromVersion, QSqlError& failure);
     bool writeRound(const RoundRecord& round, int64_t playedAtSecs, int32_t localDay,
                     bool& damaged);
     void close();
@@ -42,5 +43,6 @@ private:
     QString m_path;
     QString m_connection;
     bool m_open = false;
+    bool m_reopenToWrite = false;
     QString m_movedAside;
 };

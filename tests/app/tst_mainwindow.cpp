@@ -115,6 +115,8 @@ private slots:
     void clickOnLowerStaff();
     void roundControlsFollowTheRound();
     void escapeDuringRoundSilencesAndEvaluatesNothing();
+    void roundRunningAtTheEndIsKeptAsCancelled_data();
+    void roundRunningAtTheEndIsKeptAsCancelled();
     void roundEndFinishesOnceHoweverOftenPainted();
     void minimisedWindowFinishesOnlyAfterRestore();
     void instrumentChoicePreviewsAndFreeNoteIsSilenced();
@@ -363,6 +365,41 @@ void TstMainWindow::escapeDuringRoundSilencesAndEvaluatesNothing() {
     QTest::qWait(50);
     QVERIFY(rig.messages.empty());
     QVERIFY(QFile::exists(rig.path()));
+}
+
+void TstMainWindow::roundRunningAtTheEndIsKeptAsCancelled_data() {
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("Escape") << QStringLiteral("escape");
+    QTest::newRow("window closed") << QStringLiteral("close");
+}
+
+// The history module is not beside the test, so the round stays in the
+// history's memory, where the mistake map would count it.
+void TstMainWindow::roundRunningAtTheEndIsKeptAsCancelled() {
+    QFETCH(QString, ending);
+    Rig rig;
+    rig.start();
+    rig.click(1094);
+    rig.tick(50);
+    const NoteSlot& slot = rig.dlg->m_round.m_slots[rig.dlg->m_round.m_slotIndex];
+    const int asked = slot.note;
+    const Compass& c = rig.dlg->m_compass;
+    rig.clickView(QPoint(c.m_scaleX + c.m_cellOffset + c.slotCell(slot) * c.m_cellWidth + 2, 300));
+    rig.tick(20);
+    const size_t sent = rig.midi.messages().size();
+    if (ending == QLatin1String("escape"))
+        QTest::keyClick(rig.dlg.get(), Qt::Key_Escape);
+    else
+        rig.dlg->close();
+    QVERIFY(!rig.dlg->isVisible());
+    // Only the teardown's silence, as before.
+    QCOMPARE(rig.midi.messages().size(), sent + 1);
+    QCOMPARE(rig.midi.messages().back(), Silence);
+    const MistakeStats kept =
+        rig.dlg->m_history.stats(QStringLiteral("TESTER"), HistoryStore::AllDays);
+    QCOMPARE(kept.rounds, 1u);
+    QCOMPARE(kept.notes[size_t(asked)].asked, 1u);
+    QCOMPARE(kept.notes[size_t(asked)].firstRight, 1u);
 }
 
 void TstMainWindow::roundEndFinishesOnceHoweverOftenPainted() {

@@ -3,6 +3,7 @@
 // that a save never leaves the file half written or writes where it may not.
 #include "bestlistfile.h"
 #include "bestlistformat.h"
+#include "rewritecopy.h"
 #include "safefilewriter.h"
 
 #include <QDir>
@@ -356,6 +357,100 @@ private slots:
         QVERIFY(saveBestList(path(), next, QStringLiteral("NEU")));
         QCOMPARE(readAll(path()), QByteArray::fromStdString(newBytes));
         QCOMPARE(modeOf(path()), mode_t(0640)); // the old file's permission bits
+    }
+
+    // A list with a second name is rewritten where it is. Cut short after
+    // any byte, the next reading gets the old list or the new one, and the
+    // file then holds exactly that list's bytes, under both names.
+    void interruptedRewriteInPlaceReadsOldOrNew_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("newIsLonger");
+        for (bool longer : {true, false}) {
+            const QByteArray size = longer ? ", new list longer" : ", new list shorter";
+            QTest::newRow("process killed" + size) << int(WriteInterruption::Crash) << longer;
+            QTest::newRow("disk full" + size) << int(WriteInterruption::DiskFull) << longer;
+        }
+    }
+    void interruptedRewriteInPlaceReadsOldOrNew() {
+        QFETCH(int, kind);
+        QFETCH(bool, newIsLonger);
+        // Old and new lists differ in every column. The old one in forms the
+        // program does not write: LF line ends, or lines after the last field.
+        const QByteArray varied =
+            QByteArray::fromStdString(bestlistformat::format(variedList(), "LANG"));
+        const QByteArray oldBytes =
+            newIsLonger ? varied.split('\r').join()
+                        : FirstStartFile + QByteArray("Nachtrag\r\n  5\r\n").repeated(40);
+        const QByteArray newBytes = newIsLonger ? FirstStartFile : varied;
+        QCOMPARE(newBytes.size() > oldBytes.size(), newIsLonger);
+        BestList oldList, newList;
+        QString oldName, newName;
+        writeAll(path(), oldBytes);
+        QVERIFY(loadBestList(path(), oldList, oldName));
+        writeAll(path(), newBytes);
+        QVERIFY(loadBestList(path(), newList, newName));
+        QVERIFY(!(oldList == newList));
+
+        writeAll(path(), oldBytes);
+        QVERIFY(::link(QFile::encodeName(path()).constData(),
+                       QFile::encodeName(path("klasse.qvb")).constData()) == 0);
+        // Both writes of the rewrite, the copy behind and the start, and a crash after the last
+        // byte.
+        const std::size_t total = std::size_t(newBytes.size()) * 2 + 64 + 1;
+        int old = 0, fresh = 0;
+        for (std::size_t cut = 0; cut <= total; ++cut) {
+            writeAll(path(), oldBytes); // in place: the second name stays
+            const bool saved =
+                saveBestList(path(), newList, newName, {WriteInterruption::Kind(kind), cut});
+            BestList list;
+            QString name;
+            QVERIFY2(loadBestList(path(), list, name), qPrintable(QString::number(cut)));
+            const QByteArray now = readAll(path());
+            QCOMPARE(readAll(path("klasse.qvb")), now);
+            if (list == oldList && name == oldName) {
+                QVERIFY2(now == oldBytes, qPrintable(QString::number(cut)));
+                QVERIFY(!saved);
+                ++old;
+            } else {
+                QVERIFY2(list == newList && name == newName, qPrintable(QString::number(cut)));
+                QVERIFY2(now == newBytes, qPrintable(QString::number(cut)));
+                ++fresh;
+            }
+        }
+        // Cut short before the copy stood: the old list; after: the new one.
+        QVERIFY(old > newBytes.size() && fresh > newBytes.size() / 2);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    void rewriteCopyIsFoundOnlyWhole_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("oldSize");
+        const QByteArray copy = QByteArray::fromStdString(rewritecopy::make("NEU", 5));
+        QTest::newRow("a list without one") << FirstStartFile << int(rewritecopy::Found::None) << 0;
+        QTest::newRow("zero byte at the end of a list")
+            << FirstStartFile + '\0' << int(rewritecopy::Found::Unfinished)
+            << int(FirstStartFile.size());
+        QTest::newRow("whole") << "ALTES" + copy << int(rewritecopy::Found::Complete) << 5;
+        QTest::newRow("last byte missing")
+            << "ALTES" + copy.chopped(1) << int(rewritecopy::Found::Unfinished) << 5;
+        QByteArray torn = "ALTES" + copy;
+        torn[torn.size() - 10] = 'X'; // a byte of the contents
+        QTest::newRow("contents torn") << torn << int(rewritecopy::Found::Unfinished) << 5;
+        QTest::newRow("mark cut, after a gap") << "ALTES" + QByteArray(3, '\0') + copy.left(7)
+                                               << int(rewritecopy::Found::Unfinished) << 5;
+    }
+    void rewriteCopyIsFoundOnlyWhole() {
+        QFETCH(QByteArray, file);
+        QFETCH(int, kind);
+        QFETCH(int, oldSize);
+        const rewritecopy::Found found =
+            rewritecopy::find(std::string_view(file.constData(), file.size()));
+        QCOMPARE(int(found.kind), kind);
+        if (kind == rewritecopy::Found::Complete)
+            QCOMPARE(std::string(found.contents), std::string("NEU"));
+        if (kind != rewritecopy::Found::None)
+            QCOMPARE(int(found.oldSize), oldSize);
     }
 
     void newFileFollowsTheUmask_data() {

@@ -2,8 +2,9 @@
 // A session manager of the test's own, speaking XSMP as a desktop's does.
 // It prints its address (for SESSION_MANAGER) and lets clients register.
 // "logout" on its standard input asks every client to save for a logout;
-// once all have answered, it tells them the logout was cancelled. Every
-// step is printed on a line of its own.
+// once all have answered, it tells them the logout was cancelled. "die"
+// tells every client that the session ends now, as a logout that goes
+// through does. Every step is printed on a line of its own.
 #include <X11/ICE/ICElib.h>
 #include <X11/SM/SMlib.h>
 
@@ -56,7 +57,8 @@ void saveYourselfDone(SmsConn conn, SmPointer, Bool success) {
         if (c.saving)
             return;
     for (const Client& c : g_clients)
-        SmsShutdownCancelled(c.sms);
+        if (c.sms)
+            SmsShutdownCancelled(c.sms);
     say("cancelled");
 }
 
@@ -65,6 +67,8 @@ void closeConnection(SmsConn conn, SmPointer, int count, char** reasons) {
     if (Client* c = clientOf(conn)) {
         IceCloseConnection(c->ice);
         c->ice = nullptr;
+        c->sms = nullptr; // a client gone is asked nothing more
+        c->saving = false;
     }
     SmsCleanUp(conn);
     say("closed");
@@ -151,6 +155,12 @@ int main() {
                     SmsSaveYourself(c.sms, SmSaveBoth, True, SmInteractStyleAny, False);
                 }
                 say("asked");
+            } else if (input.find("die\n") != std::string::npos) {
+                input.clear();
+                for (Client& c : g_clients)
+                    if (c.sms && c.ice)
+                        SmsDie(c.sms);
+                say("died");
             }
         }
         for (int i = 0; i < count; ++i) {
@@ -179,6 +189,8 @@ int main() {
                 g_clients[c].ice) {
                 IceCloseConnection(g_clients[c].ice);
                 g_clients[c].ice = nullptr;
+                g_clients[c].sms = nullptr;
+                g_clients[c].saving = false;
             }
             ++k;
         }

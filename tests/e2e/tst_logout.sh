@@ -3,6 +3,8 @@
 # A logout that asks first (the session's commit-data request) and is then
 # cancelled: the best list is saved at the request, and the window stays and
 # goes on as before. The session's real end, SIGTERM, still ends it normally.
+# Then the same in the middle of a round, and the session really ends (the
+# session manager's "die"): the round is kept as cancelled, with its answer.
 set -u
 BIN=${1:?usage: tst_logout.sh PROGRAM SESSIONMANAGER}
 SM_BIN=$(realpath "${2:?}")
@@ -13,11 +15,11 @@ HERE=$(dirname "$0")
 SM_PID=""
 trap '[ -n "$SM_PID" ] && kill "$SM_PID" 2>/dev/null; cleanup' EXIT
 
-# wait_said LINE: the session manager has said LINE.
+# wait_said LINE [COUNT]: the session manager has said LINE (COUNT times).
 wait_said() {
   local i
   for i in $(seq 1 200); do
-    grep -qx "$1" "$E2E_TMP/sm.out" 2>/dev/null && return 0
+    [ "$(grep -cx "$1" "$E2E_TMP/sm.out" 2>/dev/null)" -ge "${2:-1}" ] && return 0
     sleep 0.05
   done
   fail "the session manager never said '$1': $(tr '\n' '|' <"$E2E_TMP/sm.out")"
@@ -61,4 +63,33 @@ kill -TERM "$APP_PID"
 wait_exit 10
 [ "$RC" = 0 ] || fail "the end of the session: exit status $RC"
 cmp -s "$E2E_TMP/expected.qvb" "$E2E_TMP/dataGehoer.qvb" || fail "the end of the session did not save the list"
-echo "a logout asked for and cancelled: passed"
+
+# A round runs: one click on the lower staff's C' (right or wrong, an answer
+# either way). The logout is asked for and cancelled: the round goes on and
+# is not kept yet. Then the session ends.
+db="$E2E_TMP/dataGehoer.sqlite"
+rm -f "$db"
+start_app "$BIN"
+wait_window '^QVB-Zaradariveda 1\.1 - Es trainiert HANNA$' 30; main=$WIN
+wait_said registered 2
+wait_painted "$main"
+click_new_training "$main"
+sleep 0.5
+click_cell "$main" "$(note_cell 60)"
+sleep 0.2
+echo logout >&8
+wait_said saved 2
+wait_said cancelled 2
+sleep 0.5
+kill -0 "$APP_PID" 2>/dev/null || fail "the program ended at a logout in a round that was only asked for"
+[ ! -s "$db" ] || [ "$(sqlite3 "$db" 'SELECT count(*) FROM rounds')" = 0 ] ||
+  fail "the round was kept at a logout that was only asked for, while it went on"
+echo die >&8
+wait_said died
+wait_exit 10
+[ "$RC" = 0 ] || fail "the end of the session in a round: exit status $RC"
+[ -f "$db" ] || fail "the end of the session in a round: the round was not kept"
+kept=$(sqlite3 "$db" "SELECT player || ' ' || practice || ' ' || cancelled FROM rounds;
+  SELECT count(*) FROM asked; SELECT note || ' ' || by_midi FROM answers" | tr '\n' '/')
+[ "$kept" = "HANNA 0 1/1/60 0/" ] || fail "the end of the session in a round: kept as $kept"
+echo "a logout asked for and cancelled, also in a round; the session's end in a round: passed"

@@ -5,7 +5,8 @@
 # with what the open dialog was about. Twice: during the help page of a
 # first start, and during the congratulation for a new entry, which must not
 # be lost. Then a kill that saves nothing (SIGKILL) right after an award:
-# the entry was saved when the best list closed.
+# the entry was saved when the best list closed. Last, SIGTERM in the middle
+# of a round: the round is kept as cancelled, with the answers it got.
 set -u
 BIN=${1:?usage: tst_terminate.sh PROGRAM JACKPUPIL MSGREF}
 PUPIL_BIN=${2:?}
@@ -74,4 +75,24 @@ kill -9 "$APP_PID"
 wait_exit 10 2>/dev/null
 [ "$(entry)" = 'GRETA|GRETA|  2|' ] || fail "killed after the award: the entry is not in the file: $(entry)"
 [ "$(tr -d '\r' <"$E2E_TMP/dataGehoer.qvb" | wc -l)" = 81 ] || fail "killed after the award: the file is not complete"
-echo "ended by a signal with a dialog open, killed after an award: passed"
+
+# 4. SIGTERM while a round runs: three notes answered at the keyboard, the
+# fourth still sliding. The round is in the history as a cancelled one, its
+# three answers with it, and the fourth note, never judged, is not.
+rm -f "$E2E_TMP/dataGehoer.sqlite"
+write_best_list "$E2E_TMP/dataGehoer.qvb" HELGA
+start_app "$BIN"
+wait_window '^QVB-Zaradariveda 1\.1 - Es trainiert HELGA$' 30; main=$WIN
+choose_ports "$main" 1 0
+heard=$(log_count ' in 90 [0-9a-f]{2} 7f$')
+pupil echo 3
+click_new_training "$main"
+wait_log ' in 90 [0-9a-f]{2} 7f$' $((heard + 4)) 30
+end_by_signal "a round"
+db="$E2E_TMP/dataGehoer.sqlite"
+[ -f "$db" ] || fail "a round: the running round was not kept"
+kept=$(sqlite3 "$db" "SELECT player || ' ' || practice || ' ' || cancelled FROM rounds;
+  SELECT count(*) || ' ' || sum(first_right) || ' ' || count(ms_to_right) FROM asked;
+  SELECT group_concat(by_midi, '') FROM answers" | tr '\n' '/')
+[ "$kept" = "HELGA 0 1/3 3 3/111/" ] || fail "a round: kept as $kept"
+echo "ended by a signal with a dialog open or in a round, killed after an award: passed"

@@ -61,6 +61,8 @@ private slots:
     void practiceAndCompassAreMarked();
     void roundIsHandedOverOnce();
     void noteDrawnAgainBeforeItsAnswerIsAskedOnce();
+    void roundAtTheProgramsEndIsKeptSilently_data();
+    void roundAtTheProgramsEndIsKeptSilently();
 };
 
 void TestRoundRecord::rightAtOnceThenUnanswered_data() {
@@ -221,6 +223,53 @@ void TestRoundRecord::noteDrawnAgainBeforeItsAnswerIsAskedOnce() {
     QCOMPARE(r.notes.size(), size_t(1));
     QCOMPARE(int(r.notes[0].note), int(rig.round.m_slots[0].note));
     QCOMPARE(r.notes[0].msToRight, 300); // from the last drawing, the one that was answered
+}
+
+void TestRoundRecord::roundAtTheProgramsEndIsKeptSilently_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<int>("kept"); // -1: nothing kept, else the ending
+    QTest::newRow("running, two answers")
+        << QStringLiteral("running") << int(RoundRecord::Ending::Cancelled);
+    QTest::newRow("over, not yet finished")
+        << QStringLiteral("over") << int(RoundRecord::Ending::Ended);
+    QTest::newRow("cancelled before") << QStringLiteral("cancelled") << -1;
+    QTest::newRow("no round yet") << QStringLiteral("idle") << -1;
+}
+
+void TestRoundRecord::roundAtTheProgramsEndIsKeptSilently() {
+    QFETCH(QString, state);
+    QFETCH(int, kept);
+    RecordRig rig;
+    if (state != QLatin1String("idle")) {
+        rig.round.startTraining();
+        rig.clock.advance(400);
+        rig.answer(AnswerWay::Click, false);
+        rig.clock.advance(600);
+        rig.answer(AnswerWay::Click, true);
+    }
+    if (state == QLatin1String("over"))
+        rig.runUntilOver();
+    if (state == QLatin1String("cancelled"))
+        rig.round.cancelTraining();
+    const size_t before = rig.archive.kept.size();
+    const size_t messages = rig.sink.messages.size();
+    const auto calls = rig.log.calls.size();
+
+    rig.round.keepRoundAtProgramEnd();
+    rig.round.keepRoundAtProgramEnd(); // the teardown's second call keeps nothing more
+
+    QCOMPARE(rig.sink.messages.size(), messages); // not a byte more to the output
+    QCOMPARE(rig.log.calls.size(), calls);        // nor a change on the screen
+    if (kept < 0) {
+        QCOMPARE(rig.archive.kept.size(), before);
+        return;
+    }
+    QCOMPARE(rig.archive.kept.size(), size_t(1));
+    const RoundRecord& r = rig.archive.kept[0];
+    QCOMPARE(int(r.ending), kept);
+    QVERIFY(r.notes.size() >= 1);
+    QVERIFY(!r.notes[0].firstRight);
+    QCOMPARE(r.answersOf(r.notes[0]).size(), size_t(2));
 }
 
 QTEST_APPLESS_MAIN(TestRoundRecord)
