@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <thread>
 
+#include "buttonaccessible.h"
 #include "cvelmora01dlg.h"
 #include "signalbridge.h"
 #include "steadyclock.h"
@@ -28,6 +29,8 @@ int CVelmora01App::run(int argc, char** argv) {
     Q_INIT_RESOURCE(pictures);
 
     QApplication app(argc, argv);
+    // A button chosen by a screen reader is clicked, as by the mouse.
+    ButtonAccessible::install();
     QApplication::setApplicationName(QStringLiteral("QVB-Zaradariveda"));
     QGuiApplication::setDesktopFileName(QStringLiteral("qvb-zaradariveda"));
     fontSetup.join(); // before Qt asks for the first font
