@@ -3,6 +3,7 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGuiApplication>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "steadyclock.h"
 #include "synthmodule.h"
 #include "systemmidi.h"
+#include "trainerviewaccessible.h"
 
 int CVelmora01App::run(int argc, char** argv) {
     // First: SystemMidi may setenv, which is unsafe while another thread may getenv.
@@ -29,8 +31,10 @@ int CVelmora01App::run(int argc, char** argv) {
     Q_INIT_RESOURCE(pictures);
 
     QApplication app(argc, argv);
-    // A button chosen by a screen reader is clicked, as by the mouse.
+    // A button chosen by a screen reader is clicked, as by the mouse, and
+    // the trainer view is read in words.
     ButtonAccessible::install();
+    QAccessible::installFactory(&TrainerViewAccessible::factory);
     QApplication::setApplicationName(QStringLiteral("QVB-Zaradariveda"));
     QGuiApplication::setDesktopFileName(QStringLiteral("qvb-zaradariveda"));
     fontSetup.join(); // before Qt asks for the first font

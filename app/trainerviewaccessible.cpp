@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "trainerviewaccessible.h"
+
+#include <QWidget>
+
+TrainerViewAccessible::TrainerViewAccessible(QWidget* view, const ViewDescriber& describer)
+    : QAccessibleWidget(view, QAccessible::Canvas), m_describer(describer) {}
+
+QAccessibleInterface* TrainerViewAccessible::factory(const QString& className, QObject* object) {
+    if (className != QLatin1String("QWidget") || !object->isWidgetType())
+        return nullptr;
+    auto* view = static_cast<QWidget*>(object);
+    const auto* describer = dynamic_cast<const ViewDescriber*>(view->parentWidget());
+    if (!describer || describer->describedView() != view)
+        return nullptr;
+    return new TrainerViewAccessible(view, *describer);
+}
+
+QString TrainerViewAccessible::text(QAccessible::Text t) const {
+    switch (t) {
+    case QAccessible::Name:
+        return QStringLiteral("Notenbild");
+    case QAccessible::Description:
+        return m_describer.viewDescription();
+    default:
+        return QAccessibleWidget::text(t);
+    }
+}
