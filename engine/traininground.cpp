@@ -345,3 +345,11 @@ void TrainingRound::handOverRecord(RoundRecord::Ending ending) {
     if (m_archive)
         m_archive->keepRound(std::move(record));
 }
+
+unsigned TrainingRound::pointsToCome() const {
+    unsigned points = m_points;
+    for (const NoteSlot& slot : m_slots)
+        if (slot.result == 1 && slot.state != NoteSlot::Free && slot.state != NoteSlot::Finished)
+            ++points;
+    return points;
+}

@@ -83,6 +83,9 @@ public:
     NoteSlot* currentSlot();
     const NoteSlot* currentSlot() const;
     bool noteOnLine() const; // the current slot is on the line (state 1 or 2)
+    // The points once every note answered right has landed: m_points and
+    // the right notes still sliding or falling onto the pile.
+    unsigned pointsToCome() const;
 
 private:
     void takeMidiAnswer();
