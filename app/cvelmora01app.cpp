@@ -15,6 +15,7 @@
 #include "synthmodule.h"
 #include "systemmidi.h"
 #include "trainerviewaccessible.h"
+#include "viewherald.h"
 
 int CVelmora01App::run(int argc, char** argv) {
     // First: SystemMidi may setenv, which is unsafe while another thread may getenv.
@@ -35,6 +36,7 @@ int CVelmora01App::run(int argc, char** argv) {
     // the trainer view is read in words.
     ButtonAccessible::install();
     QAccessible::installFactory(&TrainerViewAccessible::factory);
+    QAccessible::installFactory(&ViewHerald::factory);
     QApplication::setApplicationName(QStringLiteral("QVB-Zaradariveda"));
     QGuiApplication::setDesktopFileName(QStringLiteral("qvb-zaradariveda"));
     fontSetup.join(); // before Qt asks for the first font

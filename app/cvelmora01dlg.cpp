@@ -2,7 +2,6 @@
 #include "cvelmora01dlg.h"
 
 #include <QAbstractButton>
-#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,6 +29,7 @@
 #include "msclock.h"
 #include "roundaward.h"
 #include "template102.h"
+#include "viewherald.h"
 #include "viewpictures.h"
 #include "viewwords.h"
 
@@ -158,6 +158,8 @@ void CVelmora01Dlg::initDialog() {
     // The lower staff answers from the keyboard too. Tab reaches it, a click
     // does not give it the focus: a pupil with the mouse never sees its cue.
     m_viewCtl->setFocusPolicy(Qt::TabFocus);
+    for (ViewHerald*& herald : m_heralds)
+        herald = new ViewHerald(m_viewCtl);
     control(this, IdNewTraining)->installEventFilter(this);
     m_viewRect = m_viewCtl->geometry();
     m_viewInvalRect = m_viewCtl->geometry();
@@ -218,7 +220,7 @@ void CVelmora01Dlg::connectControls() {
             [this] { startTrainingFromButton(); });
     connect(button(IdCancelTraining), &QAbstractButton::clicked, this, [this] {
         m_round.cancelTraining();
-        announce(ViewWords::roundCancelled());
+        announce(ViewWords::roundCancelled(), ViewWords::roundCancelled());
     });
     connect(button(IdRepeatTone), &QAbstractButton::clicked, this, [this] { m_round.repeatTone(); });
     connect(button(IdReferenceC), &QAbstractButton::clicked, this, [this] { m_round.playReferenceC(); });
@@ -255,7 +257,7 @@ void CVelmora01Dlg::startTrainingFromButton() {
     if (!byMouse && m_viewCtl && !m_viewCtl->hasFocus())
         m_viewCtl->setFocus(Qt::OtherFocusReason);
     else
-        announce(QString());
+        announce(ViewWords::roundStarted(), ViewWords::roundStarted());
 }
 
 void CVelmora01Dlg::done(int result) {
@@ -346,10 +348,9 @@ void CVelmora01Dlg::startRoundTimer() { m_roundTimer.start(RoundTimerMs, Qt::Pre
 void CVelmora01Dlg::stopRoundTimer() { m_roundTimer.stop(); }
 
 void CVelmora01Dlg::focusNewTraining() {
-    // The round's end is told while the lower staff still has the focus: the
-    // button takes it only once the controls are enabled again.
+    // The round's end is told once, as the tick ends it, before its message.
     if (m_round.m_roundOver && m_viewNews != ViewWords::roundEnded())
-        announce(ViewWords::roundEnded());
+        announce(ViewWords::roundEnded(), ViewWords::roundEnded());
     if (QWidget* w = control(this, IdNewTraining))
         w->setFocus();
 }
@@ -464,7 +465,7 @@ bool CVelmora01Dlg::onStaffKey(const QKeyEvent& event) {
     auto cueMoved = [this] {
         m_viewNews.clear();
         m_viewNewsIsVerdict = false;
-        announce(QString());
+        announce(ViewWords::cue(m_keyCue, m_compass), QString());
         requestRepaint();
     };
     if (key == Qt::Key_Left || key == Qt::Key_Right) {
@@ -504,24 +505,30 @@ bool CVelmora01Dlg::onStaffKey(const QKeyEvent& event) {
 }
 
 void CVelmora01Dlg::answerJudged(bool right) {
-    announce(ViewWords::verdict(right, m_round.m_points), true);
+    // The points as they stand once this note has landed, as the pupil counts them.
+    const QString verdict = ViewWords::verdict(right, m_round.pointsToCome());
+    announce(verdict, verdict, true);
 }
 
-void CVelmora01Dlg::announce(const QString& news, bool verdict) {
+void CVelmora01Dlg::announce(const QString& spoken, const QString& news, bool verdict) {
     if (!news.isEmpty()) {
         m_viewNews = news;
         m_viewNewsIsVerdict = verdict;
     }
-    if (!m_viewCtl)
-        return;
-    if (m_announceFn) {
-        m_announceFn(m_viewCtl);
-        return;
+    if (m_announceFn)
+        m_announceFn(spoken);
+    else if (ViewHerald* herald = m_heralds[m_nextHerald]) {
+        m_nextHerald = (m_nextHerald + 1) % m_heralds.size();
+        herald->say(spoken);
     }
-    // Sent also when the text is the same as before (a second wrong answer):
-    // a screen reader speaks the focused view's new description each time.
-    QAccessibleEvent changed(m_viewCtl, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
+}
+
+QObjectList CVelmora01Dlg::viewHeralds() const {
+    QObjectList list;
+    for (ViewHerald* herald : m_heralds)
+        if (herald)
+            list << herald;
+    return list;
 }
 
 QString CVelmora01Dlg::viewDescription() const {

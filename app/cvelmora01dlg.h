@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QRect>
+#include <array>
 #include <functional>
 
 #include "chiscore.h"
@@ -22,6 +23,7 @@
 #include "viewpainter.h"
 
 class MsClock;
+class ViewHerald;
 class QKeyEvent;
 class MidiPlatform;
 
@@ -49,8 +51,8 @@ public:
     // The start-up alone (run() does it first); tests show the window themselves.
     void initDialog();
     void setMessageFn(MessageFn fn) { m_messageFn = std::move(fn); }
-    // Tells a screen reader that the view's description changed; tests record instead.
-    using AnnounceFn = std::function<void(QWidget* view)>;
+    // Tells a screen reader something at once; tests record the text instead.
+    using AnnounceFn = std::function<void(const QString& text)>;
     void setAnnounceFn(AnnounceFn fn) { m_announceFn = std::move(fn); }
     void setBestListPath(const QString& path) { m_bestListPath = path; }
     bool closeRequested() const { return m_closeRequested; }
@@ -71,6 +73,7 @@ public:
     // ViewDescriber: the trainer view in words, for a screen reader.
     const QWidget* describedView() const override { return m_viewCtl; }
     QString viewDescription() const override;
+    QObjectList viewHeralds() const override;
     // The part of the devices' start-up that waits until the window is on the
     // screen (the built-in synthesizer). Runs once, after the view's first
     // paint, or a moment after the window is shown if nothing is painted.
@@ -119,7 +122,8 @@ private:
     void startTrainingFromButton();
     void compassChanged();
     // Tells a screen reader what just happened, through the view's description.
-    void announce(const QString& news, bool verdict = false);
+    // `spoken` is told at once; `news` (empty: none) begins the view's description.
+    void announce(const QString& spoken, const QString& news, bool verdict = false);
     void teardown();
     void finishRoundAfterPaint();
     void updateTitle();
@@ -144,6 +148,8 @@ private:
     MsClock& m_clock;
     MessageFn m_messageFn;
     AnnounceFn m_announceFn;
+    std::array<ViewHerald*, 16> m_heralds{}; // the view's messengers, taken in turn
+    size_t m_nextHerald = 0;
     QString m_bestListPath = QStringLiteral("dataGehoer.qvb");
     QBasicTimer m_roundTimer;    // timer 0
     QBasicTimer m_freeNoteTimer; // timer 10

@@ -26,3 +26,18 @@ QString TrainerViewAccessible::text(QAccessible::Text t) const {
         return QAccessibleWidget::text(t);
     }
 }
+
+int TrainerViewAccessible::childCount() const {
+    return int(m_describer.viewHeralds().size());
+}
+
+QAccessibleInterface* TrainerViewAccessible::child(int index) const {
+    const QObjectList heralds = m_describer.viewHeralds();
+    return index >= 0 && index < heralds.size()
+               ? QAccessible::queryAccessibleInterface(heralds[index])
+               : nullptr;
+}
+
+int TrainerViewAccessible::indexOfChild(const QAccessibleInterface* child) const {
+    return child ? int(m_describer.viewHeralds().indexOf(child->object())) : -1;
+}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QAccessibleWidget>
+#include <QObjectList>
 #include <QString>
 
 // The window that owns the trainer view says what the view shows.
@@ -9,11 +10,13 @@ public:
     virtual ~ViewDescriber() = default;
     virtual const QWidget* describedView() const = 0;
     virtual QString viewDescription() const = 0;
+    virtual QObjectList viewHeralds() const = 0; // the view's accessible children
 };
 
 // What a screen reader reads of the trainer view: "Notenbild", and as its
 // description the points, the round's state and the cell under the keyboard's
-// cue, read from the window whenever asked, so it is never out of date.
+// cue, read from the window whenever asked, so it is never out of date; its
+// children tell what just happened.
 class TrainerViewAccessible : public QAccessibleWidget {
 public:
     TrainerViewAccessible(QWidget* view, const ViewDescriber& describer);
@@ -22,6 +25,9 @@ public:
     static QAccessibleInterface* factory(const QString& className, QObject* object);
 
     QString text(QAccessible::Text t) const override;
+    int childCount() const override;
+    QAccessibleInterface* child(int index) const override;
+    int indexOfChild(const QAccessibleInterface* child) const override;
 
 private:
     const ViewDescriber& m_describer;

@@ -29,13 +29,17 @@ QString ViewWords::roundCancelled() {
     return QStringLiteral("Runde abgebrochen");
 }
 
+QString ViewWords::cue(const KeyCue& cue, const Compass& compass) {
+    return QStringLiteral("Zeiger auf ") + noteName(compass.cellToNote(cue.m_cell));
+}
+
 QString ViewWords::describe(const QString& news, bool newsIsVerdict, const TrainingRound& round,
                             const KeyCue& cue, const Compass& compass) {
     QStringList parts;
     if (!news.isEmpty())
         parts << news;
     if (!newsIsVerdict) {
-        parts << QStringLiteral("Zeiger auf ") + noteName(compass.cellToNote(cue.m_cell));
+        parts << ViewWords::cue(cue, compass);
         parts << points(round.m_points);
     }
     const bool running = round.m_running && !round.m_roundOver;

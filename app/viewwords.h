@@ -17,6 +17,7 @@ public:
     static QString roundStarted();                       // "Runde beginnt"
     static QString roundEnded();                         // "Runde zu Ende"
     static QString roundCancelled();                     // "Runde abgebrochen"
+    static QString cue(const KeyCue& cue, const Compass& compass); // "Zeiger auf C'"
     // `news` first (may be empty), then the standing facts. After a verdict
     // the points are already in the news, and the cue's cell is left out:
     // after a right answer by key it is the asked note's name.
