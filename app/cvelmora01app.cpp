@@ -3,16 +3,20 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGuiApplication>
 #include <thread>
 
+#include "buttonaccessible.h"
 #include "cvelmora01dlg.h"
 #include "picturereading.h"
 #include "signalbridge.h"
 #include "steadyclock.h"
 #include "synthmodule.h"
 #include "systemmidi.h"
+#include "trainerviewaccessible.h"
+#include "viewherald.h"
 
 int CVelmora01App::run(int argc, char** argv) {
     // First: SystemMidi may setenv, which is unsafe while another thread may getenv.
@@ -29,6 +33,11 @@ int CVelmora01App::run(int argc, char** argv) {
     Q_INIT_RESOURCE(pictures);
 
     QApplication app(argc, argv);
+    // A button chosen by a screen reader is clicked, as by the mouse, and
+    // the trainer view is read in words.
+    ButtonAccessible::install();
+    QAccessible::installFactory(&TrainerViewAccessible::factory);
+    QAccessible::installFactory(&ViewHerald::factory);
     QApplication::setApplicationName(QStringLiteral("QVB-Zaradariveda"));
     QGuiApplication::setDesktopFileName(QStringLiteral("qvb-zaradariveda"));
     // The pictures are decoded while the window builds its controls.

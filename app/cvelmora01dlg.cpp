@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -24,12 +25,14 @@
 #include "caboutdlg.h"
 #include "cmistakemap.h"
 #include "historymodule.h"
-#include "roundaward.h"
 #include "instruments.h"
 #include "msclock.h"
 #include "picturereading.h"
+#include "roundaward.h"
 #include "template102.h"
+#include "viewherald.h"
 #include "viewpictures.h"
+#include "viewwords.h"
 
 using namespace template102;
 
@@ -150,6 +153,12 @@ void CVelmora01Dlg::initDialog() {
     m_viewCtl->setAttribute(Qt::WA_OpaquePaintEvent);
     m_viewCtl->setMouseTracking(true);
     m_viewCtl->installEventFilter(this);
+    // The lower staff answers from the keyboard too. Tab reaches it, a click
+    // does not give it the focus: a pupil with the mouse never sees its cue.
+    m_viewCtl->setFocusPolicy(Qt::TabFocus);
+    for (ViewHerald*& herald : m_heralds)
+        herald = new ViewHerald(m_viewCtl);
+    control(this, IdNewTraining)->installEventFilter(this);
     m_viewRect = m_viewCtl->geometry();
     m_viewInvalRect = m_viewCtl->geometry();
     m_viewClientRect = QRect(QPoint(0, 0), m_viewCtl->size());
@@ -166,6 +175,7 @@ void CVelmora01Dlg::initDialog() {
     checkRadio(IdStartC1);
     checkRadio(IdOctave1);
     checkRadio(IdWithout);
+    m_keyCue.reset(m_compass);
 
     // 14.-15. The best list, then the title with the player's name.
     loadBestList();
@@ -207,8 +217,12 @@ void CVelmora01Dlg::finishOpeningDevices() {
 
 void CVelmora01Dlg::connectControls() {
     auto button = [this](int id) { return controlAs<QAbstractButton>(this, id); };
-    connect(button(IdNewTraining), &QAbstractButton::clicked, this, [this] { m_round.startTraining(); });
-    connect(button(IdCancelTraining), &QAbstractButton::clicked, this, [this] { m_round.cancelTraining(); });
+    connect(button(IdNewTraining), &QAbstractButton::clicked, this,
+            [this] { startTrainingFromButton(); });
+    connect(button(IdCancelTraining), &QAbstractButton::clicked, this, [this] {
+        m_round.cancelTraining();
+        announce(ViewWords::roundCancelled(), ViewWords::roundCancelled());
+    });
     connect(button(IdRepeatTone), &QAbstractButton::clicked, this, [this] { m_round.repeatTone(); });
     connect(button(IdReferenceC), &QAbstractButton::clicked, this, [this] { m_round.playReferenceC(); });
     connect(button(IdPractice), &QAbstractButton::clicked, this, [this] { m_round.togglePractice(); });
@@ -230,6 +244,21 @@ void CVelmora01Dlg::connectControls() {
     // Every change of the list reaches the file at once: a crash or a power
     // cut later in the afternoon loses nothing that was already won.
     connect(&m_bestListDlg, &CHiscore::listChanged, this, [this] { saveBestList(); });
+}
+
+void CVelmora01Dlg::startTrainingFromButton() {
+    const bool byMouse = m_newTrainingByMouse;
+    m_newTrainingByMouse = false;
+    m_round.startTraining();
+    // Started from the keyboard (or a screen reader), the round is answered
+    // from the keyboard: the lower staff takes the focus, and a screen reader
+    // reads its description, which begins with the news, as it arrives there.
+    m_viewNews = ViewWords::roundStarted();
+    m_viewNewsIsVerdict = false;
+    if (!byMouse && m_viewCtl && !m_viewCtl->hasFocus())
+        m_viewCtl->setFocus(Qt::OtherFocusReason);
+    else
+        announce(ViewWords::roundStarted(), ViewWords::roundStarted());
 }
 
 void CVelmora01Dlg::done(int result) {
@@ -324,6 +353,9 @@ void CVelmora01Dlg::startRoundTimer() { m_roundTimer.start(RoundTimerMs, Qt::Pre
 void CVelmora01Dlg::stopRoundTimer() { m_roundTimer.stop(); }
 
 void CVelmora01Dlg::focusNewTraining() {
+    // The round's end is told once, as the tick ends it, before its message.
+    if (m_round.m_roundOver && m_viewNews != ViewWords::roundEnded())
+        announce(ViewWords::roundEnded(), ViewWords::roundEnded());
     if (QWidget* w = control(this, IdNewTraining))
         w->setFocus();
 }
@@ -347,9 +379,23 @@ void CVelmora01Dlg::setRoundControls(bool running) {
 // ---- pointer ------------------------------------------------------------
 
 bool CVelmora01Dlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_viewCtl)
+    if (watched != m_viewCtl) {
+        // Whether "NEUES TRAINING" is clicked with the mouse or chosen otherwise.
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)
+            m_newTrainingByMouse = true;
+        else if (type == QEvent::KeyPress || type == QEvent::KeyRelease)
+            m_newTrainingByMouse = false;
         return QDialog::eventFilter(watched, event);
+    }
     switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        return onStaffKey(*static_cast<QKeyEvent*>(event)) || QDialog::eventFilter(watched, event);
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        requestRepaint(); // the cue shows only while the staff has the focus
+        return QDialog::eventFilter(watched, event);
     case QEvent::Paint: {
         QPainter painter(m_viewCtl);
         paintView(painter);
@@ -413,6 +459,87 @@ void CVelmora01Dlg::onLowerStaffClick(QPoint clientPos) {
 
 void CVelmora01Dlg::onButtonUp() { m_round.onButtonUp(); }
 
+bool CVelmora01Dlg::onStaffKey(const QKeyEvent& event) {
+    const int key = event.key();
+    const bool press = event.type() == QEvent::KeyPress;
+    const bool shift = event.modifiers() & Qt::ShiftModifier;
+    const bool ctrlOrAlt =
+        event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (ctrlOrAlt)
+        return false;
+    auto cueMoved = [this] {
+        m_viewNews.clear();
+        m_viewNewsIsVerdict = false;
+        announce(ViewWords::cue(m_keyCue, m_compass), QString());
+        requestRepaint();
+    };
+    if (key == Qt::Key_Left || key == Qt::Key_Right) {
+        if (press && m_keyCue.move(key == Qt::Key_Left ? -1 : 1, m_compass))
+            cueMoved();
+        return true;
+    }
+    if (key >= Qt::Key_1 && key <= Qt::Key_9) {
+        if (press && !event.isAutoRepeat() && m_keyCue.chooseOctave(key - Qt::Key_0, m_compass))
+            cueMoved();
+        return true;
+    }
+    if (key == Qt::Key_R && !shift) {
+        if (press && !event.isAutoRepeat())
+            if (auto* repeat = controlAs<QAbstractButton>(this, IdRepeatTone); repeat->isEnabled())
+                repeat->click();
+        return true;
+    }
+    int cell = KeyCue::NoCell;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)
+        cell = m_keyCue.m_cell;
+    else if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        cell = m_keyCue.cellForLetter(char('a' + (key - Qt::Key_A)), shift, m_compass);
+    if (cell == KeyCue::NoCell)
+        return key >= Qt::Key_A && key <= Qt::Key_Z; // other letters are no answer, and do nothing
+    if (event.isAutoRepeat())
+        return true; // a held key answers once
+    if (!press) {
+        m_round.onButtonUp(); // as the mouse button's release
+        return true;
+    }
+    // Judged exactly as a click on that cell; the cue goes where the answer went.
+    m_keyCue.m_cell = cell;
+    m_round.answerCell(cell, AnswerWay::Keyboard);
+    requestRepaint();
+    return true;
+}
+
+void CVelmora01Dlg::answerJudged(bool right) {
+    // The points as they stand once this note has landed, as the pupil counts them.
+    const QString verdict = ViewWords::verdict(right, m_round.pointsToCome());
+    announce(verdict, verdict, true);
+}
+
+void CVelmora01Dlg::announce(const QString& spoken, const QString& news, bool verdict) {
+    if (!news.isEmpty()) {
+        m_viewNews = news;
+        m_viewNewsIsVerdict = verdict;
+    }
+    if (m_announceFn)
+        m_announceFn(spoken);
+    else if (ViewHerald* herald = m_heralds[m_nextHerald]) {
+        m_nextHerald = (m_nextHerald + 1) % m_heralds.size();
+        herald->say(spoken);
+    }
+}
+
+QObjectList CVelmora01Dlg::viewHeralds() const {
+    QObjectList list;
+    for (ViewHerald* herald : m_heralds)
+        if (herald)
+            list << herald;
+    return list;
+}
+
+QString CVelmora01Dlg::viewDescription() const {
+    return ViewWords::describe(m_viewNews, m_viewNewsIsVerdict, m_round, m_keyCue, m_compass);
+}
+
 void CVelmora01Dlg::onPointerMove(QPoint clientPos) {
     if (m_hover.onPointerMove(clientPos - m_viewRect.topLeft(), m_compass, m_round.m_clickCell))
         requestRepaint();
@@ -433,7 +560,8 @@ void CVelmora01Dlg::composeBackground() { m_painter.composeBackground(m_compass,
 void CVelmora01Dlg::paintView(QPainter& painter) {
     if (isMinimized())
         return; // the window manager shows the icon; the round waits for the restore
-    m_painter.paintView(painter, m_round, m_compass, m_hover.m_hoverCell);
+    const int cue = m_viewCtl && m_viewCtl->hasFocus() ? m_keyCue.m_cell : -1;
+    m_painter.paintView(painter, m_round, m_compass, m_hover.m_hoverCell, cue);
     if (auto* points = controlAs<QLabel>(this, IdPoints))
         points->setText(ViewPainter::pointsText(m_round.m_points));
     if (m_round.m_roundOver && !m_finishQueued) {
@@ -472,6 +600,7 @@ void CVelmora01Dlg::onOctaves(int octaves) {
     m_compass.m_octaves = static_cast<uint16_t>(octaves);
     if (m_compass.fitStartNote())
         checkRadio(IdStartC + m_compass.m_startOctave);
+    compassChanged();
     optionChanged();
 }
 
@@ -479,11 +608,13 @@ void CVelmora01Dlg::onStartNote(int startOctave) {
     m_compass.setStartOctave(static_cast<uint16_t>(startOctave));
     if (m_compass.fitOctaves())
         checkRadio(IdOctave1 + m_compass.m_octaves - 1);
+    compassChanged();
     optionChanged();
 }
 
 void CVelmora01Dlg::onAccidentals(int accidentals) {
     m_compass.setAccidentals(static_cast<uint16_t>(accidentals));
+    m_keyCue.reset(m_compass); // its cells are other notes now
     optionChanged();
 }
 
@@ -491,6 +622,14 @@ void CVelmora01Dlg::toggleBlackenRange() {
     m_blackenRange = !m_blackenRange;
     controlAs<QCheckBox>(this, IdBlacken)->setChecked(m_blackenRange);
     optionChanged();
+}
+
+void CVelmora01Dlg::compassChanged() {
+    // The cue's cell may mean another note now, or lie outside the compass.
+    const int first = m_compass.firstCompassCell(), last = m_compass.lastCompassCell();
+    if (m_keyCue.m_cell < first || m_keyCue.m_cell > last ||
+        m_keyCue.m_cell >= m_compass.m_cellCount)
+        m_keyCue.reset(m_compass);
 }
 
 void CVelmora01Dlg::optionChanged() {

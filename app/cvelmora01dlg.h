@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QRect>
+#include <array>
 #include <functional>
 
 #include "chiscore.h"
@@ -11,21 +12,25 @@
 #include "compass.h"
 #include "cplayername.h"
 #include "hovercell.h"
-#include "viewpainter.h"
+#include "keycue.h"
 #include "messagebox.h"
 #include "mididevices.h"
 #include "portwatcher.h"
 #include "roundhistory.h"
 #include "roundhost.h"
+#include "trainerviewaccessible.h"
 #include "traininground.h"
+#include "viewpainter.h"
 
 class MsClock;
+class ViewHerald;
+class QKeyEvent;
 class MidiPlatform;
 class PictureReading;
 
 // The trainer window. It owns every piece of the game's state and wires the
 // controls, timers, pointer and paint to them; the rules live in the engine.
-class CVelmora01Dlg : public QDialog, private RoundHost {
+class CVelmora01Dlg : public QDialog, private RoundHost, public ViewDescriber {
     Q_OBJECT
 public:
     // Shows a message box: owner (nullptr: none), text, caption. Tests record instead.
@@ -50,6 +55,9 @@ public:
     // The start-up alone (run() does it first); tests show the window themselves.
     void initDialog();
     void setMessageFn(MessageFn fn) { m_messageFn = std::move(fn); }
+    // Tells a screen reader something at once; tests record the text instead.
+    using AnnounceFn = std::function<void(const QString& text)>;
+    void setAnnounceFn(AnnounceFn fn) { m_announceFn = std::move(fn); }
     void setBestListPath(const QString& path) { m_bestListPath = path; }
     bool closeRequested() const { return m_closeRequested; }
 
@@ -62,6 +70,14 @@ public:
     void onButtonUp();
     void onPointerMove(QPoint clientPos);
     void paintView(QPainter& painter);
+    // A key pressed or released while the lower staff has the keyboard focus;
+    // true when it was the staff's key.
+    bool onStaffKey(const QKeyEvent& event);
+
+    // ViewDescriber: the trainer view in words, for a screen reader.
+    const QWidget* describedView() const override { return m_viewCtl; }
+    QString viewDescription() const override;
+    QObjectList viewHeralds() const override;
     // The part of the devices' start-up that waits until the window is on the
     // screen (the built-in synthesizer). Runs once, after the view's first
     // paint, or a moment after the window is shown if nothing is painted.
@@ -83,6 +99,7 @@ public:
     uint8_t m_program = 0;
     bool m_blackenRange = true;
     HoverCell m_hover;
+    KeyCue m_keyCue;       // the lower staff answered from the computer keyboard
     ViewPainter m_painter; // pictures, colours and off-screen images of the view
     RoundHistory m_history; // every round's answers, kept beside the best list
 
@@ -103,8 +120,14 @@ private:
     void focusNewTraining() override;
     void requestRepaint() override;
     void setRoundControls(bool running) override;
+    void answerJudged(bool right) override;
 
     void connectControls();
+    void startTrainingFromButton();
+    void compassChanged();
+    // Tells a screen reader what just happened, through the view's description.
+    // `spoken` is told at once; `news` (empty: none) begins the view's description.
+    void announce(const QString& spoken, const QString& news, bool verdict = false);
     void teardown();
     void finishRoundAfterPaint();
     void updateTitle();
@@ -129,6 +152,9 @@ private:
     MsClock& m_clock;
     PictureReading* m_pictureReading = nullptr; // taken from during the start-up only
     MessageFn m_messageFn;
+    AnnounceFn m_announceFn;
+    std::array<ViewHerald*, 16> m_heralds{}; // the view's messengers, taken in turn
+    size_t m_nextHerald = 0;
     QString m_bestListPath = QStringLiteral("dataGehoer.qvb");
     QBasicTimer m_roundTimer;    // timer 0
     QBasicTimer m_freeNoteTimer; // timer 10
@@ -136,5 +162,8 @@ private:
     bool m_tornDown = false;
     bool m_finishQueued = false;
     bool m_devicesFinished = false;
+    bool m_newTrainingByMouse = false;     // "NEUES TRAINING" was last pressed with the mouse
+    QString m_viewNews;                    // what the view's description tells first
+    bool m_viewNewsIsVerdict = false;      // ... and it is an answer's verdict
     QAction* m_mistakeMapAction = nullptr; // "Fehlerbild...", also F2
 };

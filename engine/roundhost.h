@@ -10,4 +10,7 @@ public:
     virtual void focusNewTraining() = 0;       // keyboard focus to "NEUES TRAINING"
     virtual void requestRepaint() = 0;         // redraw the view, background not erased
     virtual void setRoundControls(bool running) = 0;
+    // An answer to the current note was judged (click, key or MIDI), after
+    // its points were counted.
+    virtual void answerJudged(bool /*right*/) {}
 };

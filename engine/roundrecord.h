@@ -8,7 +8,7 @@
 
 // What a round leaves behind for the mistake map: every note asked, every
 // answer given to it, and who played it with which compass and sound.
-enum class AnswerWay : uint8_t { Click = 0, Midi = 1 };
+enum class AnswerWay : uint8_t { Click = 0, Midi = 1, Keyboard = 2 };
 
 struct RecordedAnswer {
     uint8_t note = 0; // the note the pupil named (MIDI number)

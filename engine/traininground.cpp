@@ -170,6 +170,7 @@ void TrainingRound::takeMidiAnswer() {
         m_sink.PlayNote(slot.note, FullVelocity); // the right note as the correction
         penalty();
     }
+    m_host.answerJudged(note == slot.note);
 }
 
 void TrainingRound::onTimer(int id) {
@@ -255,6 +256,10 @@ void TrainingRound::onLowerStaffClick(int viewX, int viewY) {
     const int cell = m_compass.cellAtPointer(viewX, viewY);
     if (cell == Compass::NoCell)
         return;
+    answerCell(cell, AnswerWay::Click);
+}
+
+void TrainingRound::answerCell(int cell, AnswerWay way) {
     m_sink.Silence();
     m_clickCell = cell;
     if (cell < 0 || cell >= m_compass.m_cellCount)
@@ -265,7 +270,7 @@ void TrainingRound::onLowerStaffClick(int viewX, int viewY) {
 
     NoteSlot& slot = m_slots[m_slotIndex];
     const bool right = cell == m_compass.slotCell(slot);
-    m_recorder.answered(static_cast<uint8_t>(m_compass.cellToNote(cell)), AnswerWay::Click, right,
+    m_recorder.answered(static_cast<uint8_t>(m_compass.cellToNote(cell)), way, right,
                         m_clock.now());
     if (right) {
         m_clickVerdict = 1;
@@ -282,6 +287,7 @@ void TrainingRound::onLowerStaffClick(int viewX, int viewY) {
         slot.result = -1;
         penalty();
     }
+    m_host.answerJudged(right);
 }
 
 void TrainingRound::onButtonUp() {
@@ -342,4 +348,12 @@ void TrainingRound::handOverRecord(RoundRecord::Ending ending) {
     RoundRecord record = m_recorder.finish(ending);
     if (m_archive)
         m_archive->keepRound(std::move(record));
+}
+
+unsigned TrainingRound::pointsToCome() const {
+    unsigned points = m_points;
+    for (const NoteSlot& slot : m_slots)
+        if (slot.result == 1 && slot.state != NoteSlot::Free && slot.state != NoteSlot::Finished)
+            ++points;
+    return points;
 }

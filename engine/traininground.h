@@ -66,6 +66,9 @@ public:
     void chooseNextNote();
     void onTimer(int id);
     void onLowerStaffClick(int viewX, int viewY); // point relative to the view
+    // A cell of the lower staff named by a click or by the computer keyboard:
+    // sounds it and, while a note is on the line, judges it the same way.
+    void answerCell(int cell, AnswerWay way);
     void onButtonUp();
     void cancelTraining();
     void repeatTone();
@@ -84,6 +87,9 @@ public:
     NoteSlot* currentSlot();
     const NoteSlot* currentSlot() const;
     bool noteOnLine() const; // the current slot is on the line (state 1 or 2)
+    // The points once every note answered right has landed: m_points and
+    // the right notes still sliding or falling onto the pile.
+    unsigned pointsToCome() const;
 
 private:
     void takeMidiAnswer();

@@ -76,16 +76,26 @@ void CMistakeMap::reload() {
                                                                  : HistoryStore::AllDays;
     m_stats = m_history.stats(m_player, firstDay);
     m_staff->setImage(MistakeMapPainter::render(m_viewBack, m_compass, m_stats));
+    std::vector<int> asked;
+    for (int cell = 0; cell < m_compass.m_cellCount; ++cell) {
+        const int note = m_compass.cellToNote(cell);
+        if (note >= 0 && note < int(m_stats.notes.size()) && m_stats.notes[size_t(note)].asked > 0)
+            asked.push_back(note);
+    }
     m_confusionsLabel->setText(MistakeTexts::confusions(m_stats));
     m_noteLabel->setText(MistakeTexts::pointHint());
+    m_staff->setAccessibleName(MistakeTexts::pointHint());
+    m_staff->setAskedNotes(std::move(asked));
 }
 
 void CMistakeMap::showNote(int midiNote) {
-    if (midiNote < 0 || midiNote >= int(m_stats.notes.size())) {
-        m_noteLabel->setText(MistakeTexts::pointHint());
-        return;
-    }
-    m_noteLabel->setText(MistakeTexts::note(midiNote, m_stats.notes[size_t(midiNote)]));
+    // The tally is also the staff's name on the accessibility bus: a screen
+    // reader speaks it when it changes on the focused staff.
+    const QString text = midiNote < 0 || midiNote >= int(m_stats.notes.size())
+                             ? MistakeTexts::pointHint()
+                             : MistakeTexts::note(midiNote, m_stats.notes[size_t(midiNote)]);
+    m_noteLabel->setText(text);
+    m_staff->setAccessibleName(text);
 }
 
 QString CMistakeMap::confusionsText() const {

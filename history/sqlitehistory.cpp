@@ -52,13 +52,18 @@ const char* const Version2[] = {
     "CREATE INDEX IF NOT EXISTS confusion_days_by_pair ON confusion_days"
     " (player, practice, asked, answered, day, times)",
 };
+// Version 3: answers given from the computer keyboard, beside clicks and MIDI.
+const char* const Version3[] = {
+    "ALTER TABLE answers ADD COLUMN by_keyboard INTEGER NOT NULL DEFAULT 0",
+};
 struct SchemaStep {
     const char* const* begin;
     const char* const* end;
 };
 // Steps[n] brings a file of version n to version n + 1.
 const SchemaStep Steps[] = {{std::begin(Version1), std::end(Version1)},
-                            {std::begin(Version2), std::end(Version2)}};
+                            {std::begin(Version2), std::end(Version2)},
+                            {std::begin(Version3), std::end(Version3)}};
 static_assert(std::size(Steps) == SqliteHistory::SchemaVersion);
 
 bool run(QSqlDatabase& db, const QString& sql) {
@@ -257,8 +262,8 @@ bool SqliteHistory::writeRound(const RoundRecord& round, int64_t playedAtSecs, i
     QSqlQuery asked(db), answer(db);
     asked.prepare(QStringLiteral("INSERT INTO asked (round, seq, note, first_right, ms_to_right)"
                                  " VALUES (?, ?, ?, ?, ?)"));
-    answer.prepare(QStringLiteral(
-        "INSERT INTO answers (round, seq, nr, note, by_midi) VALUES (?, ?, ?, ?, ?)"));
+    answer.prepare(QStringLiteral("INSERT INTO answers (round, seq, nr, note, by_midi, "
+                                  "by_keyboard) VALUES (?, ?, ?, ?, ?, ?)"));
     std::map<int, NoteTally> tallies;
     std::map<std::pair<int, int>, int> confusions;
     for (size_t seq = 0; seq < round.notes.size(); ++seq) {
@@ -283,6 +288,7 @@ bool SqliteHistory::writeRound(const RoundRecord& round, int64_t playedAtSecs, i
             answer.bindValue(2, nr++);
             answer.bindValue(3, int(a.note));
             answer.bindValue(4, a.way == AnswerWay::Midi);
+            answer.bindValue(5, a.way == AnswerWay::Keyboard);
             if (!answer.exec())
                 return fail(answer.lastError());
             if (a.note != n.note)

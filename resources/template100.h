@@ -2,10 +2,10 @@
 #pragma once
 #include "dialogtemplate.h"
 
-// The help page, which is also the About box: 251 x 370 dialog units.
+// The help page, which is also the About box: 251 x 412 dialog units.
 namespace template100 {
 inline constexpr int Width = 251;
-inline constexpr int Height = 370;
+inline constexpr int Height = 412;
 inline constexpr const char* Caption = "QVB-Zaradariveda - Infos";
 inline constexpr int IdLogo = 100; // the picture has no id of its own; the program gives it one
 
@@ -51,17 +51,24 @@ inline constexpr ControlSpec Controls[] = {
      "Modus kannst Du aber nicht in die Bestenliste kommen.",
      7, 236, 237, 26},
     {-1, K::Static,
+     "Ohne Maus: Mit der Tabulatortaste kommst Du zum unteren Notensystem, nach \"NEUES "
+     "TRAINING\" mit der Leertaste von selbst. Dort antworten die Tasten c, d, e, f, g, a, h "
+     "und b, mit der Umschalttaste einen Halbton höher (cis, dis, fis, gis, b). 1 bis 4 wählen "
+     "die Oktave, die Pfeiltasten bewegen den gelben Rahmen, Enter antwortet mit seiner Note, "
+     "r wiederholt den Ton.",
+     7, 262, 237, 41},
+    {-1, K::Static,
      "Um das Programm vollständig zu entfernen, lösche einfach die Programmdatei "
      "\"QVB-Vevivivodarav\" (oder sein Paket) und die Dateien \"dataGehoer.qvb\" und "
      "\"dataGehoer.sqlite\" (in den \"Papierkorb\").",
-     7, 265, 237, 25},
+     7, 307, 237, 25},
     {-1, K::Static,
      "Das Programm ist kostenlos und wurde für die Schülerinnen und Schüler einer Musikschule "
      "geschrieben.\n\nViel Spaß!",
-     7, 295, 237, 33},
+     7, 337, 237, 33},
     {-1, K::Static,
      "Kommentare und Anregungen sind willkommen. Schreib sie in den Issue-Tracker des Projekts.",
-     7, 333, 151, 18},
-    {1, K::DefPushButton, "OK", 174, 330, 50, 14},
+     7, 375, 151, 18},
+    {1, K::DefPushButton, "OK", 174, 372, 50, 14},
 };
 } // namespace template100

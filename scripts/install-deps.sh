@@ -39,6 +39,8 @@ TESTS=(
   libsm-dev libice-dev
   # end-to-end tests: the rounds the program kept, read back
   sqlite3
+  # end-to-end tests: an accessibility bus, and a screen reader's view of it
+  at-spi2-core python3-pyatspi
   # benchmarks
   libbenchmark-dev
   # sanitizer and fuzzing builds

@@ -117,14 +117,35 @@ void ViewPainter::drawHoverCell(QPainter& p, const Compass& compass, int hoverCe
                          ViewColour::Black, Mix::AndNot);
 }
 
+void ViewPainter::drawCue(QPainter& p, const Compass& compass, int cueCell, int verdict) const {
+    if (cueCell < 0 || cueCell >= compass.m_cellCount)
+        return;
+    // A frame two pixels wide inside the cell, yellow, or the colour of the
+    // verdict while the answering key is held.
+    const QRgb colour = verdict == 1    ? ViewColour::Green
+                        : verdict == -1 ? ViewColour::Red
+                                        : ViewColour::Cue;
+    const int left = compass.m_scaleX + compass.m_cellOffset + cueCell * compass.m_cellWidth;
+    const int right = left + compass.m_cellWidth; // excluded
+    const int top = compass.m_scaleY - 2;
+    const int bottom = top + 164; // excluded
+    for (int k = 0; k < 2; ++k) {
+        RasterOps::hLine(p, left, right, top + k, colour, Mix::Copy);
+        RasterOps::hLine(p, left, right, bottom - 1 - k, colour, Mix::Copy);
+        RasterOps::vLine(p, left + k, top, bottom, colour, Mix::Copy);
+        RasterOps::vLine(p, right - 1 - k, top, bottom, colour, Mix::Copy);
+    }
+}
+
 void ViewPainter::paintView(QPainter& p, TrainingRound& round, const Compass& compass,
-                            int hoverCell) {
+                            int hoverCell, int cueCell) {
     if (round.m_pileChanged) {
         redrawPile(round);
         round.m_pileChanged = false;
     }
     RasterOps::copy(p, 0, 0, m_backImage, m_backImage.size());
     drawHoverCell(p, compass, hoverCell, round.m_clickVerdict);
+    drawCue(p, compass, cueCell, round.m_clickVerdict);
 
     const int entryX = static_cast<uint16_t>(round.m_entryX) + ViewLayout::EntryLineOffset;
     RasterOps::vLine(p, entryX, ViewLayout::EntryLineTop, ViewLayout::EntryLineBottom,

@@ -36,8 +36,10 @@ public:
     // Draws one frame of the view with `p` (on the view, or into an image):
     // redraws the pile first when round.m_pileChanged is set (and clears it),
     // then the background, the hover cell, the entry line and the notes.
-    // Writes drawX and drawY of every slot in use.
-    void paintView(QPainter& p, TrainingRound& round, const Compass& compass, int hoverCell);
+    // Writes drawX and drawY of every slot in use. `cueCell` is the keyboard's
+    // cue, drawn only while the view has the keyboard focus (-1: none).
+    void paintView(QPainter& p, TrainingRound& round, const Compass& compass, int hoverCell,
+                   int cueCell = -1);
 
     // The text of the points display (static 1108): "%2d".
     static QString pointsText(unsigned points);
@@ -49,6 +51,7 @@ public:
 private:
     void redrawPile(const TrainingRound& round);
     void drawHoverCell(QPainter& p, const Compass& compass, int hoverCell, int verdict) const;
+    void drawCue(QPainter& p, const Compass& compass, int cueCell, int verdict) const;
 
     ViewPictures m_pictures;
     QImage m_backImage;

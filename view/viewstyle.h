@@ -11,6 +11,7 @@ inline constexpr QRgb White = 0xffffffff;
 inline constexpr QRgb Green = 0xff00ff00;
 inline constexpr QRgb Red = 0xffff0000;
 inline constexpr QRgb Black = 0xff000000;
+inline constexpr QRgb Cue = 0xffffff00; // the keyboard's cue on the lower staff
 } // namespace ViewColour
 
 namespace ViewLayout {

@@ -50,6 +50,7 @@ private slots:
     void repeatToneOnlyWhileANoteIsOnTheLine();
     void buttonUpClearsTheVerdict();
     void allTwoHundredAnsweredEndsWhenTheLastLands();
+    void pointsToComeCountTheNotesStillFalling();
 };
 
 void TestRoundAnswers::wrongAnswerAtZeroPointsCostsNothing_data() {
@@ -283,6 +284,28 @@ void TestRoundAnswers::allTwoHundredAnsweredEndsWhenTheLastLands() {
         QVERIFY(s.y >= target && s.y - s.fallSpeed < target);
         QVERIFY(s.x >= float(rig.round.m_pile.pileX[i % 100]) - 1.0f);
     }
+}
+
+// What a screen reader is told after an answer: the points once the notes
+// answered right have landed, a wrong answer's penalty already taken.
+void TestRoundAnswers::pointsToComeCountTheNotesStillFalling() {
+    RoundRig rig;
+    rig.round.startTraining();
+    rig.tick();
+    rig.clickRight();
+    QCOMPARE(rig.round.m_points, 0);
+    QCOMPARE(rig.round.pointsToCome(), 1u);
+    for (int t = 0; t < 60; ++t)
+        rig.tick();
+    rig.playMidi(rig.current().note);
+    QCOMPARE(rig.round.pointsToCome(), 2u);
+    QVERIFY(tickUntilLanded(rig, 1));
+    QCOMPARE(rig.round.m_points, 2);
+    QCOMPARE(rig.round.pointsToCome(), 2u);
+    for (int t = 0; t < 60; ++t)
+        rig.tick();
+    rig.clickWrong();
+    QCOMPARE(rig.round.pointsToCome(), 1u);
 }
 
 QTEST_APPLESS_MAIN(TestRoundAnswers)

@@ -74,6 +74,7 @@ private slots:
     void damagedFileIsMovedAsideAndANewOneBegun();
     void laterSchemaIsLeftAlone();
     void firstVersionIsBroughtUpKeepingItsRounds();
+    void secondVersionIsBroughtUpAndKeepsKeyboardAnswersApart();
     void damageFoundWhileBringingUpMovesTheFileAside_data();
     void damageFoundWhileBringingUpMovesTheFileAside();
 };
@@ -299,6 +300,7 @@ void TestHistoryStore::firstVersionIsBroughtUpKeepingItsRounds() {
         Peek peek(path);
         peek.value(QStringLiteral("DROP INDEX note_days_by_note"));
         peek.value(QStringLiteral("DROP INDEX confusion_days_by_pair"));
+        peek.value(QStringLiteral("ALTER TABLE answers DROP COLUMN by_keyboard"));
         peek.value(QStringLiteral("PRAGMA user_version=1"));
         QCOMPARE(peek.value(indexes).toInt(), 0);
     }
@@ -314,6 +316,37 @@ void TestHistoryStore::firstVersionIsBroughtUpKeepingItsRounds() {
     Peek peek(path);
     QCOMPARE(peek.value(QStringLiteral("PRAGMA user_version")).toInt(), SqliteHistory::SchemaVersion);
     QCOMPARE(peek.value(indexes).toInt(), 2);
+}
+
+// A file of the second version knows clicks and MIDI only: opened, it learns
+// the keyboard's answers; its own answers stay what they were.
+void TestHistoryStore::secondVersionIsBroughtUpAndKeepsKeyboardAnswersApart() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dataGehoer.sqlite"));
+    {
+        SqliteHistory store(path);
+        QVERIFY(store.keepRound(makeRound("Anna", {{65, {67, -65}, 900}}), 5, Day));
+    }
+    {
+        Peek peek(path);
+        peek.value(QStringLiteral("ALTER TABLE answers DROP COLUMN by_keyboard"));
+        peek.value(QStringLiteral("PRAGMA user_version=2"));
+    }
+    SqliteHistory store(path);
+    RoundRecord keyed = makeRound("Anna", {{60, {62, 60}, 800}});
+    for (RecordedAnswer& a : keyed.answers)
+        a.way = AnswerWay::Keyboard;
+    keyed.answers.front().way = AnswerWay::Click;
+    QVERIFY(store.keepRound(keyed, 6, Day));
+    QCOMPARE(store.stats("Anna", HistoryStore::AllDays).rounds, 2u);
+    Peek peek(path);
+    QCOMPARE(peek.value(QStringLiteral("PRAGMA user_version")).toInt(), 3);
+    QCOMPARE(
+        peek.value(QStringLiteral("SELECT group_concat(round || ':' || note || ':' || by_midi ||"
+                                  " by_keyboard, ' ') FROM (SELECT * FROM answers"
+                                  " ORDER BY round, seq, nr)"))
+            .toString(),
+        QStringLiteral("1:67:00 1:65:10 2:62:00 2:60:01"));
 }
 
 void TestHistoryStore::damageFoundWhileBringingUpMovesTheFileAside_data() {
@@ -337,6 +370,7 @@ void TestHistoryStore::damageFoundWhileBringingUpMovesTheFileAside() {
         Peek peek(path);
         peek.value(QStringLiteral("DROP INDEX note_days_by_note"));
         peek.value(QStringLiteral("DROP INDEX confusion_days_by_pair"));
+        peek.value(QStringLiteral("ALTER TABLE answers DROP COLUMN by_keyboard"));
         peek.value(QStringLiteral("PRAGMA user_version=1"));
         peek.value(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
         rootPage = peek.value(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'")

@@ -4,6 +4,7 @@
 // period choice; the rounds are kept in a real SQLite file.
 #include <QtTest>
 
+#include <QAccessible>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -11,6 +12,7 @@
 #include "historyfixtures.h"
 #include "mistakemappainter.h"
 #include "mistakestaffview.h"
+#include "mistaketexts.h"
 #include "notenames.h"
 #include "roundhistory.h"
 #include "sqlitehistory.h"
@@ -73,6 +75,7 @@ private slots:
     void cellsAreColouredByTheFirstTry();
     void confusionsAndNoteTallyInWords();
     void periodChoice();
+    void keyboardGoesOverTheAskedNotesAndNamesTheirTally();
 };
 
 void TestMistakeMap::noteNames_data() {
@@ -218,6 +221,41 @@ void TestMistakeMap::periodChoice() {
         else
             QVERIFY(!text.contains(QLatin1String("statt")));
     }
+}
+
+// Tab reaches the staff; Left and Right go from one asked note to the next
+// (never to one not asked), and the tally the pointer would show becomes the
+// staff's name on the accessibility bus. The frame shows only with the focus.
+void TestMistakeMap::keyboardGoesOverTheAskedNotesAndNamesTheirTally() {
+    MapRig rig;
+    rig.keep(Today, makeRound("Anna", {{64, {64}, 900}, {60, {62, 60}, 1200}, {71, {71}, 700}}));
+    auto map = rig.open();
+    map->show();
+    QVERIFY(QTest::qWaitForWindowActive(map.get()));
+    const QImage unfocused = map->staffView()->grab().toImage();
+    MistakeStaffView* staff = map->staffView();
+    QCOMPARE(staff->focusPolicy(), Qt::TabFocus);
+    auto name = [staff] {
+        return QAccessible::queryAccessibleInterface(staff)->text(QAccessible::Name);
+    };
+    auto tally = [&map](int note) {
+        return MistakeTexts::note(note, map->stats().notes[size_t(note)]);
+    };
+    staff->setFocus(Qt::TabFocusReason);
+    QCOMPARE(name(), tally(60));
+    QCOMPARE(map->noteText(), tally(60));
+    QVERIFY(staff->grab().toImage() != unfocused);
+    const int steps[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Left};
+    const int seen[] = {60, 64, 71, 71, 64};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        QTest::keyClick(staff, Qt::Key(steps[i]));
+        QCOMPARE(staff->focusedNote(), seen[i]);
+        QCOMPARE(name(), tally(seen[i]));
+    }
+    map->choosePeriod(CMistakeMap::Period::Today); // the notes of another period
+    QCOMPARE(name(), tally(60));
+    staff->clearFocus();
+    QCOMPARE(staff->grab().toImage(), unfocused);
 }
 
 QTEST_MAIN(TestMistakeMap)
