@@ -225,16 +225,39 @@ Lift lifted(const std::vector<double>& peaks, double g) {
     return lift;
 }
 
-// How much louder the program sounds than its measured loudness under `g`
-// says: a lifted key among the loudness notes counts with its lift.
-double loudnessLift(const std::vector<double>& peaks, double g) {
+// What the lift of the loudness notes depends on: their peaks and the
+// lowest peak of all keys (the highest lift, which bounds theirs).
+struct LoudnessKeys {
+    bool known = false;
+    double lowest = 0;
+    std::array<double, std::size(ProgramLevels::LoudnessNotes)> peak{};
+};
+LoudnessKeys loudnessKeys(const std::vector<double>& peaks) {
+    LoudnessKeys keys;
     if (peaks.empty())
+        return keys;
+    keys.known = true;
+    keys.lowest = *std::min_element(peaks.begin(), peaks.end());
+    for (std::size_t j = 0; j < keys.peak.size(); ++j)
+        keys.peak[j] =
+            peaks[std::size_t(ProgramLevels::LoudnessNotes[j] - ProgramLevels::LowestKey)];
+    return keys;
+}
+
+// How much louder the program sounds than its measured loudness under `g`
+// says: a lifted key among the loudness notes counts with its lift (as
+// lifted() gives it).
+double loudnessLift(const LoudnessKeys& keys, double g) {
+    if (!keys.known)
         return 0;
-    const Lift lift = lifted(peaks, g);
+    const auto lift = [g](double peak) {
+        return std::clamp(ProgramLevels::FloorDb - (peak + g), 0.0, MaxLiftDb);
+    };
+    const double most = std::max(0.0, std::min(lift(keys.lowest), MaxGainDb - g));
     double sum = 0;
-    for (int note : ProgramLevels::LoudnessNotes)
-        sum += std::min(lift.key[std::size_t(note - ProgramLevels::LowestKey)], lift.most);
-    return sum / double(std::size(ProgramLevels::LoudnessNotes));
+    for (double peak : keys.peak)
+        sum += std::min(lift(peak), most);
+    return sum / double(keys.peak.size());
 }
 } // namespace
 
@@ -264,8 +287,11 @@ ProgramLevels ProgramLevels::fromMeasurements(const Table& table) {
     };
     // Every key of each program, played or taken from the keys beside it.
     std::array<std::vector<double>, InstrumentCount> keyPeaks;
-    for (std::size_t i : sounding)
+    std::array<LoudnessKeys, InstrumentCount> loudnessPeaks;
+    for (std::size_t i : sounding) {
         keyPeaks[i] = everyKey(table[i].keyPeaks);
+        loudnessPeaks[i] = loudnessKeys(keyPeaks[i]);
+    }
     const double width = 2 * LeewayDb;
     const auto place = [&](double top) {
         Placing p;
@@ -279,7 +305,7 @@ ProgramLevels ProgramLevels::fromMeasurements(const Table& table) {
                 lowest = top - width - (m.loudness + lift);
                 highest = std::min({top - (m.loudness + lift), CeilingDb - m.maxPeak, MaxGainDb});
                 g = std::clamp(want, std::min(lowest, highest), highest);
-                const double next = loudnessLift(keyPeaks[i], g);
+                const double next = loudnessLift(loudnessPeaks[i], g);
                 if (std::abs(next - lift) < 1e-4)
                     break;
                 lift = next;
@@ -303,7 +329,7 @@ ProgramLevels ProgramLevels::fromMeasurements(const Table& table) {
     for (std::size_t i : sounding) {
         const Measured& m = table[i];
         const double want = TargetMedianPeakDb - m.medianPeak;
-        const double wanted = m.loudness + loudnessLift(keyPeaks[i], want) + want;
+        const double wanted = m.loudness + loudnessLift(loudnessPeaks[i], want) + want;
         lowestTop = std::min({lowestTop, wanted, m.loudness + CeilingDb - m.maxPeak});
         highestTop = std::max(highestTop, wanted + width);
     }
