@@ -9,6 +9,7 @@
 #
 #   bench/clicked_levels.sh [BUILD_DIR]      (default: build)
 # Knobs: KEYS="36 60 72" (the notes clicked), WAV=PATH (keep the recording),
+#        SETTLE=8 (seconds from the window to the first choice),
 #        SOUNDFONT=PATH (as root: played in place of the default SoundFont, in
 #        a mount namespace of this run alone, so nothing else on the machine
 #        hears it).
@@ -36,8 +37,9 @@ start_app "$BIN"
 wait_window '^QVB-Zaradariveda 1\.1 - Es trainiert BENCH$' 30; main=$WIN
 wait_painted "$main"
 # The SoundFont read and measured before the first choice: the levelling's own
-# first moments are not what a pupil meets later.
-sleep 8
+# first moments are not what a pupil meets later (a compressed SoundFont on a
+# busy machine takes longer: SETTLE=25).
+sleep "${SETTLE:-8}"
 
 for i in $(seq 0 17); do
   # Into the combobox's field; "Klavier" is chosen anew by going down and up.
