@@ -152,7 +152,8 @@ ProgramLevels ProgramLevels::measure(const std::string& soundFont, double sample
     const auto levelled = [&] {
         ProgramLevels levels = fromMeasurements(table);
         levels.m_measuringMs =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
         return levels;
     };
     if (!play(std::vector<int>(std::begin(Notes), std::end(Notes))))
@@ -196,8 +197,7 @@ std::vector<double> everyKey(const ProgramLevels::KeyPeaks& played) {
         } else {
             const int a = known[next - 1], b = known[next];
             const double t = double(k - a) / double(b - a);
-            peaks[std::size_t(k)] =
-                (1 - t) * played[std::size_t(a)] + t * played[std::size_t(b)];
+            peaks[std::size_t(k)] = (1 - t) * played[std::size_t(a)] + t * played[std::size_t(b)];
         }
     }
     return peaks;
@@ -205,6 +205,60 @@ std::vector<double> everyKey(const ProgramLevels::KeyPeaks& played) {
 
 // No key is lifted by more: beyond that a key is not quiet but broken.
 constexpr double MaxLiftDb = 12.0;
+
+// Under a program's gain `g` (dB), how far each key comes up to the floor:
+// `most` is the highest lift, which the gain takes on, the others going down
+// as far as they are not lifted.
+struct Lift {
+    std::array<double, ProgramLevels::KeyCount> key{};
+    double most = 0;
+};
+Lift lifted(const std::vector<double>& peaks, double g) {
+    Lift lift;
+    if (peaks.empty())
+        return lift;
+    for (std::size_t k = 0; k < lift.key.size(); ++k) {
+        lift.key[k] = std::clamp(ProgramLevels::FloorDb - (peaks[k] + g), 0.0, MaxLiftDb);
+        lift.most = std::max(lift.most, lift.key[k]);
+    }
+    lift.most = std::max(0.0, std::min(lift.most, MaxGainDb - g));
+    return lift;
+}
+
+// What the lift of the loudness notes depends on: their peaks and the
+// lowest peak of all keys (the highest lift, which bounds theirs).
+struct LoudnessKeys {
+    bool known = false;
+    double lowest = 0;
+    std::array<double, std::size(ProgramLevels::LoudnessNotes)> peak{};
+};
+LoudnessKeys loudnessKeys(const std::vector<double>& peaks) {
+    LoudnessKeys keys;
+    if (peaks.empty())
+        return keys;
+    keys.known = true;
+    keys.lowest = *std::min_element(peaks.begin(), peaks.end());
+    for (std::size_t j = 0; j < keys.peak.size(); ++j)
+        keys.peak[j] =
+            peaks[std::size_t(ProgramLevels::LoudnessNotes[j] - ProgramLevels::LowestKey)];
+    return keys;
+}
+
+// How much louder the program sounds than its measured loudness under `g`
+// says: a lifted key among the loudness notes counts with its lift (as
+// lifted() gives it).
+double loudnessLift(const LoudnessKeys& keys, double g) {
+    if (!keys.known)
+        return 0;
+    const auto lift = [g](double peak) {
+        return std::clamp(ProgramLevels::FloorDb - (peak + g), 0.0, MaxLiftDb);
+    };
+    const double most = std::max(0.0, std::min(lift(keys.lowest), MaxGainDb - g));
+    double sum = 0;
+    for (double peak : keys.peak)
+        sum += std::min(lift(peak), most);
+    return sum / double(keys.peak.size());
+}
 } // namespace
 
 ProgramLevels::KeyPeaks ProgramLevels::unplayedKeys() {
@@ -231,15 +285,31 @@ ProgramLevels ProgramLevels::fromMeasurements(const Table& table) {
         double squares = 0; // of how far the programs' medians stay from the target
         std::array<double, InstrumentCount> gainDb{};
     };
+    // Every key of each program, played or taken from the keys beside it.
+    std::array<std::vector<double>, InstrumentCount> keyPeaks;
+    std::array<LoudnessKeys, InstrumentCount> loudnessPeaks;
+    for (std::size_t i : sounding) {
+        keyPeaks[i] = everyKey(table[i].keyPeaks);
+        loudnessPeaks[i] = loudnessKeys(keyPeaks[i]);
+    }
     const double width = 2 * LeewayDb;
     const auto place = [&](double top) {
         Placing p;
         for (std::size_t i : sounding) {
             const Measured& m = table[i];
             const double want = TargetMedianPeakDb - m.medianPeak;
-            const double lowest = top - width - m.loudness;
-            const double highest = std::min({top - m.loudness, CeilingDb - m.maxPeak, MaxGainDb});
-            double g = std::clamp(want, std::min(lowest, highest), highest);
+            // A lifted loudness note makes the program louder the softer its
+            // gain: a few rounds find the gain that holds with its own lift.
+            double lift = 0, lowest = 0, highest = 0, g = want;
+            for (int round = 0; round < 8; ++round) {
+                lowest = top - width - (m.loudness + lift);
+                highest = std::min({top - (m.loudness + lift), CeilingDb - m.maxPeak, MaxGainDb});
+                g = std::clamp(want, std::min(lowest, highest), highest);
+                const double next = loudnessLift(loudnessPeaks[i], g);
+                if (std::abs(next - lift) < 1e-4)
+                    break;
+                lift = next;
+            }
             if (lowest > highest)
                 p.outside += lowest - highest;
             p.squares += (g - want) * (g - want);
@@ -258,7 +328,8 @@ ProgramLevels ProgramLevels::fromMeasurements(const Table& table) {
     double lowestTop = INFINITY, highestTop = -INFINITY;
     for (std::size_t i : sounding) {
         const Measured& m = table[i];
-        const double wanted = m.loudness + TargetMedianPeakDb - m.medianPeak;
+        const double want = TargetMedianPeakDb - m.medianPeak;
+        const double wanted = m.loudness + loudnessLift(loudnessPeaks[i], want) + want;
         lowestTop = std::min({lowestTop, wanted, m.loudness + CeilingDb - m.maxPeak});
         highestTop = std::max(highestTop, wanted + width);
     }
@@ -280,20 +351,13 @@ ProgramLevels ProgramLevels::fromMeasurements(const Table& table) {
     for (std::size_t i = 0; i < table.size(); ++i) {
         const bool sounds = std::find(sounding.begin(), sounding.end(), i) != sounding.end();
         double g = sounds ? best.gainDb[i] : medianDb;
-        const std::vector<double> peaks = sounds ? everyKey(table[i].keyPeaks) : std::vector<double>{};
-        if (!peaks.empty()) {
+        if (sounds && !keyPeaks[i].empty()) {
             // The keys below the floor come up to it; the others go down as
             // far under a gain that much higher.
-            std::array<double, KeyCount> lift{};
-            double most = 0;
-            for (std::size_t k = 0; k < lift.size(); ++k) {
-                lift[k] = std::clamp(FloorDb - (peaks[k] + g), 0.0, MaxLiftDb);
-                most = std::max(most, lift[k]);
-            }
-            most = std::min(most, MaxGainDb - g);
-            for (std::size_t k = 0; k < lift.size(); ++k)
-                levels.m_keyCutDb[i][k] = float(most - std::min(lift[k], most));
-            g += most;
+            const Lift lift = lifted(keyPeaks[i], g);
+            for (std::size_t k = 0; k < lift.key.size(); ++k)
+                levels.m_keyCutDb[i][k] = float(lift.most - std::min(lift.key[k], lift.most));
+            g += lift.most;
         }
         levels.m_gain[Instruments[i].program] = linear(g);
     }
@@ -303,7 +367,8 @@ ProgramLevels ProgramLevels::fromMeasurements(const Table& table) {
 float ProgramLevels::keyCutDb(int program, int key) const {
     for (int i = 0; i < InstrumentCount; ++i) {
         if (Instruments[i].program == program)
-            return m_keyCutDb[std::size_t(i)][std::size_t(std::clamp(key, LowestKey, HighestKey) - LowestKey)];
+            return m_keyCutDb[std::size_t(i)]
+                             [std::size_t(std::clamp(key, LowestKey, HighestKey) - LowestKey)];
     }
     return 0.0f;
 }

@@ -34,20 +34,21 @@ public:
 
     // What the playing of one program gave, at gain 1.
     struct Measured {
-        double loudness = 0;   // LUFS, the mean of C, C' and C''
-        double medianPeak = 0; // dBFS, the median of the notes played
-        double minPeak = 0;    // dBFS, the quietest of them
-        double maxPeak = 0;    // dBFS, the loudest of them
+        double loudness = 0;                // LUFS, the mean of LoudnessNotes
+        double medianPeak = 0;              // dBFS, the median of the notes played
+        double minPeak = 0;                 // dBFS, the quietest of them
+        double maxPeak = 0;                 // dBFS, the loudest of them
         KeyPeaks keyPeaks = unplayedKeys(); // dBFS of each key played, NaN for the others
     };
     using Table = std::array<Measured, InstrumentCount>;
 
     // The first keys played of each program, low to high, with LoudnessNotes
     // making its loudness: done before a pupil can play. Then every other key,
-    // to find the stray ones.
+    // to find the stray ones. An instrument's loudness is that of the notes
+    // the compass buttons name, C, C' and C'', as a pupil hears them first.
     enum class Keys { Few, Every };
     static constexpr int Notes[] = {36, 48, 60, 72, 84};
-    static constexpr int LoudnessNotes[] = {48, 60, 72};
+    static constexpr int LoudnessNotes[] = {36, 60, 72};
     static constexpr int NoteMs = 400;
     static constexpr int Velocity = 127;
 
@@ -58,8 +59,10 @@ public:
     // How far a program may stray from the loudness the instruments share to
     // bring its peaks to the target: instruments with sharp attacks peak higher
     // at the same loudness. The shared loudness is placed where the programs
-    // stray least from the target.
-    static constexpr double LeewayDb = 1.4;
+    // stray least from the target. The window, 2.3 dB wide, keeps the
+    // instruments within 2.5 dB of each other as the program plays them, which
+    // strays a tenth of a dB from what is measured here.
+    static constexpr double LeewayDb = 1.15;
     // No key below the floor (it is lifted, see above), and none above the
     // ceiling, beyond which the limiter would change a single note. When an
     // instrument's loudest note would pass the ceiling even at the low end of

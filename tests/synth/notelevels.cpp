@@ -5,6 +5,7 @@
 
 #include "loudnessmeter.h"
 #include "midioutport.h"
+#include "programlevels.h"
 
 NoteLevel measureSequence(SoundingSynth& synth, const std::vector<uint32_t>& messages,
                           const std::vector<int>& gapsMs, int tailMs) {
@@ -30,10 +31,10 @@ NoteLevel measureSequence(SoundingSynth& synth, const std::vector<uint32_t>& mes
 }
 
 NoteLevel measureNote(SoundingSynth& synth, int program, int note, int ms) {
-    return measureSequence(synth,
-                           {packShortMessage(0xC0, uint8_t(program), 0),
-                            packShortMessage(0x90, uint8_t(note), 127)},
-                           {}, ms);
+    return measureSequence(
+        synth,
+        {packShortMessage(0xC0, uint8_t(program), 0), packShortMessage(0x90, uint8_t(note), 127)},
+        {}, ms);
 }
 
 InstrumentLevel measureInstrument(SoundingSynth& synth, int program) {
@@ -42,8 +43,10 @@ InstrumentLevel measureInstrument(SoundingSynth& synth, int program) {
     for (int note = 36; note <= 84; ++note) {
         const NoteLevel level = measureNote(synth, program, note);
         peaks.push_back(level.peakDb);
-        if (note == 48 || note == 60 || note == 72)
-            loudness += level.loudness / 3.0;
+        for (int loud : ProgramLevels::LoudnessNotes) {
+            if (note == loud)
+                loudness += level.loudness / double(std::size(ProgramLevels::LoudnessNotes));
+        }
     }
     std::sort(peaks.begin(), peaks.end());
     InstrumentLevel result;

@@ -29,6 +29,6 @@ NoteLevel measureNote(SoundingSynth& synth, int program, int note, int ms = 400)
 // Every note from 36 to 84 of a program.
 struct InstrumentLevel {
     double minPeakDb = 0, medianPeakDb = 0, maxPeakDb = 0;
-    double loudness = 0; // the mean of C, C' and C'' (48, 60, 72)
+    double loudness = 0; // the mean of C, C' and C'' (ProgramLevels::LoudnessNotes)
 };
 InstrumentLevel measureInstrument(SoundingSynth& synth, int program);
