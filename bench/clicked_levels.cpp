@@ -18,6 +18,7 @@
 #include "loudnessmeter.h"
 #include "notelevels.h"
 #include "wavfile.h"
+#include "buildmodules.h"
 
 namespace {
 struct Spread {
@@ -31,6 +32,7 @@ struct Spread {
 } // namespace
 
 int main(int argc, char** argv) {
+    useBuildModules();
     if (argc < 3) {
         std::fprintf(stderr, "usage: clicked_levels WAV KEY...\n");
         return 2;

@@ -23,6 +23,7 @@
 #include "instruments.h"
 #include "shortmessage.h"
 #include "synthaudio.h"
+#include "buildmodules.h"
 
 namespace {
 void dropFromCache(const std::string& path) {
@@ -80,6 +81,7 @@ Wait firstNote(FluidSynthOut& synth, int program) {
 } // namespace
 
 int main(int argc, char** argv) {
+    useBuildModules();
     SynthConfig config;
     if (argc > 1)
         config.soundFont = argv[1];
