@@ -7,6 +7,7 @@
 #include <malloc.h>
 #endif
 
+#include "quietlogs.h"
 #include "shortmessage.h"
 #include "soundfontsearch.h"
 #include "synthlimiter.h"
@@ -32,6 +33,7 @@ FluidSynthOut::~FluidSynthOut() {
 }
 
 std::unique_ptr<FluidSynthOut> FluidSynthOut::create() {
+    installQuietableLogs(); // before FluidSynth's first thread
     std::unique_ptr<FluidSynthOut> out(new FluidSynthOut);
     out->m_settings = new_fluid_settings();
     if (!out->m_settings)
