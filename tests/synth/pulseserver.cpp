@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pulseserver.h"
 
+#include "socketholder.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -48,7 +50,7 @@ bool ended(pid_t pid) {
 }
 } // namespace
 
-PulseServer::PulseServer() {
+PulseServer::PulseServer(Start how) : m_how(how) {
     char dir[] = "/tmp/qvb-pulse-XXXXXX";
     if (!::mkdtemp(dir))
         return;
@@ -60,18 +62,40 @@ PulseServer::PulseServer() {
 
 PulseServer::~PulseServer() {
     kill();
+    m_holder.reset();
     if (!m_dir.empty())
         (void)!std::system(("rm -rf '" + m_dir + "'").c_str());
 }
 
+bool PulseServer::running() const {
+    return m_holder ? m_holder->holding() : m_pid > 0;
+}
+
+int PulseServer::knockStarts() const {
+    return m_holder ? m_holder->starts() : 0;
+}
+
+std::chrono::steady_clock::time_point PulseServer::lastKnockStart() const {
+    return m_holder ? m_holder->lastStart() : std::chrono::steady_clock::time_point();
+}
+
 bool PulseServer::start() {
+    const std::vector<std::string> command = {
+        "pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1", "--disallow-exit",
+        "--use-pid-file=no", "--system=no", "--load=module-null-sink sink_name=out rate=48000",
+        // With a socket handed over on the same path, the module takes it.
+        "--load=module-native-protocol-unix auth-anonymous=1 socket=" + m_socket};
+    if (m_how == Start::OnKnock) {
+        if (!m_dir.empty() && !m_holder)
+            m_holder = std::make_unique<SocketHolder>(
+                m_socket, command,
+                std::vector<std::string>{"XDG_RUNTIME_DIR=" + m_dir, "HOME=" + m_dir,
+                                         "XDG_CONFIG_HOME=" + m_dir});
+        return running();
+    }
     if (m_dir.empty() || m_pid > 0)
         return m_pid > 0;
-    m_pid = spawn({"pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1",
-                   "--disallow-exit", "--use-pid-file=no", "--system=no",
-                   "--load=module-null-sink sink_name=out rate=48000",
-                   "--load=module-native-protocol-unix auth-anonymous=1 socket=" + m_socket},
-                  m_dir, {});
+    m_pid = spawn(command, m_dir, {});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
         if (ended(m_pid)) {
@@ -87,6 +111,8 @@ bool PulseServer::start() {
 }
 
 void PulseServer::kill() {
+    if (m_holder)
+        m_holder->killServer();
     if (m_pid <= 0)
         return;
     ::kill(m_pid, SIGKILL);
@@ -109,7 +135,7 @@ bool PulseServer::answers() const {
 }
 
 std::vector<float> PulseServer::record(const std::function<void()>& play, int ms) const {
-    if (m_pid <= 0)
+    if (!running())
         return {};
     const std::string file = m_dir + "/rec.raw";
     const pid_t recorder =
