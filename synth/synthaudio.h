@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <fluidsynth.h>
 #include <atomic>
 #include <cstdint>
+#include <fluidsynth.h>
 #include <memory>
 #include <string>
 

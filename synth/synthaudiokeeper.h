@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <fluidsynth.h>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <fluidsynth.h>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -34,8 +34,7 @@ public:
 
     // As SynthAudio::start. Drivers without a heartbeat (they talk to no
     // server: ALSA, SDL, a WAV file) are not watched.
-    static std::unique_ptr<SynthAudioKeeper> start(fluid_settings_t* settings,
-                                                   fluid_synth_t* synth,
+    static std::unique_ptr<SynthAudioKeeper> start(fluid_settings_t* settings, fluid_synth_t* synth,
                                                    const std::string& choice);
     ~SynthAudioKeeper(); // the watch, then the driver
 

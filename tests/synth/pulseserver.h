@@ -19,7 +19,11 @@ class PulseServer {
 public:
     enum class Start { ByItself, OnKnock };
     // Makes the folder and starts the server (or holds its socket); see running().
-    explicit PulseServer(Start how = Start::ByItself);
+    // PipeWire serves PulseAudio's clients through pipewire-pulse: that is
+    // the server started, killed and started anew; PipeWire and WirePlumber
+    // run on beneath it.
+    enum class Kind { PulseAudio, PipeWire };
+    explicit PulseServer(Start how = Start::ByItself, Kind kind = Kind::PulseAudio);
     ~PulseServer(); // stops it and removes the folder
 
     PulseServer(const PulseServer&) = delete;
@@ -47,7 +51,11 @@ public:
 private:
     bool answers() const;
 
+    bool startPipeWire();
+
     const Start m_how;
+    const Kind m_kind;
+    std::vector<pid_t> m_helpers; // the bus, PipeWire, WirePlumber
     std::unique_ptr<SocketHolder> m_holder;
     std::string m_dir;
     std::string m_socket;

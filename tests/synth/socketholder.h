@@ -17,8 +17,7 @@
 class SocketHolder {
 public:
     // `command` is started with `env` added to the environment.
-    SocketHolder(std::string path, std::vector<std::string> command,
-                 std::vector<std::string> env);
+    SocketHolder(std::string path, std::vector<std::string> command, std::vector<std::string> env);
     ~SocketHolder(); // the watch, then the server
 
     SocketHolder(const SocketHolder&) = delete;

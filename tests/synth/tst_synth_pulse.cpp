@@ -54,10 +54,11 @@ Heard listen(const PulseServer& server, const std::function<void()>& play, int m
     if (samples.size() < 10 * stretch)
         return heard;
     std::vector<double> pitches;
-    for (std::size_t at = samples.size() - 10 * stretch; at + stretch <= samples.size(); at += stretch)
-        pitches.push_back(fundamentalHz({samples.begin() + std::ptrdiff_t(at),
-                                         samples.begin() + std::ptrdiff_t(at + stretch)},
-                                        rate));
+    for (std::size_t at = samples.size() - 10 * stretch; at + stretch <= samples.size();
+         at += stretch)
+        pitches.push_back(fundamentalHz(
+            {samples.begin() + std::ptrdiff_t(at), samples.begin() + std::ptrdiff_t(at + stretch)},
+            rate));
     QStringList shown;
     for (double hz : pitches)
         shown << QString::number(hz, 'f', 0);
@@ -87,17 +88,24 @@ void TestSynthPulse::initTestCase() {
 }
 
 void TestSynthPulse::heardThroughTheServerAndAgainAfterItsRestart_data() {
+    using Kind = PulseServer::Kind;
     QTest::addColumn<PulseServer::Start>("how");
-    QTest::newRow("a server of its own") << PulseServer::Start::ByItself;
+    QTest::addColumn<PulseServer::Kind>("kind");
+    QTest::newRow("PulseAudio") << PulseServer::Start::ByItself << Kind::PulseAudio;
     // As the desktop runs it: the socket stays, with its inode, and still
     // answers while no server runs; only the driver can tell that it went.
-    QTest::newRow("socket-activated") << PulseServer::Start::OnKnock;
+    QTest::newRow("PulseAudio, socket-activated")
+        << PulseServer::Start::OnKnock << Kind::PulseAudio;
+    QTest::newRow("pipewire-pulse") << PulseServer::Start::ByItself << Kind::PipeWire;
+    QTest::newRow("pipewire-pulse, socket-activated")
+        << PulseServer::Start::OnKnock << Kind::PipeWire;
 }
 
 void TestSynthPulse::heardThroughTheServerAndAgainAfterItsRestart() {
     QFETCH(PulseServer::Start, how);
-    PulseServer server(how);
-    QVERIFY2(server.running(), "pulseaudio did not start: run scripts/install-deps.sh");
+    QFETCH(PulseServer::Kind, kind);
+    PulseServer server(how, kind);
+    QVERIFY2(server.running(), "the sound server did not start: run scripts/install-deps.sh");
     const SynthConfig config = SynthConfig::fromEnvironment();
     QVERIFY(config.audio.empty());
     auto synth = FluidSynthOut::open(config);
@@ -119,7 +127,7 @@ void TestSynthPulse::heardThroughTheServerAndAgainAfterItsRestart() {
     sinceCrash.start();
     if (how == PulseServer::Start::ByItself) {
         QTRY_VERIFY_WITH_TIMEOUT(synth->driverName().empty(), 5000); // the dead driver is gone
-        synth->sendShort(packShortMessage(0x90, 60, 127)); // played to nobody: dropped
+        synth->sendShort(packShortMessage(0x90, 60, 127));           // played to nobody: dropped
         QVERIFY(server.start());
     }
     QElapsedTimer sinceServer;
@@ -128,12 +136,11 @@ void TestSynthPulse::heardThroughTheServerAndAgainAfterItsRestart() {
     QTRY_VERIFY_WITH_TIMEOUT(synth->audioRestarts() == 1, 10000);
     if (how == PulseServer::Start::OnKnock)
         QCOMPARE(server.knockStarts(), 2);
-    const qint64 serverMs =
-        how == PulseServer::Start::OnKnock
-            ? std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - server.lastKnockStart())
-                  .count()
-            : sinceServer.elapsed();
+    const qint64 serverMs = how == PulseServer::Start::OnKnock
+                                ? std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::chrono::steady_clock::now() - server.lastKnockStart())
+                                      .count()
+                                : sinceServer.elapsed();
     qInfo("the synthesizer plays again %lld ms after the crash, %lld ms after the new server "
           "started",
           static_cast<long long>(sinceCrash.elapsed()), static_cast<long long>(serverMs));
