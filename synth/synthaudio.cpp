@@ -4,6 +4,8 @@
 #include "audioenvironment.h"
 #include "quietlogs.h"
 
+#include <unistd.h>
+
 #ifdef QVB_HAVE_SDL2
 #include <SDL.h>
 #endif
@@ -79,12 +81,21 @@ std::unique_ptr<SynthAudio> SynthAudio::startNamed(fluid_settings_t* settings, f
 
 int SynthAudio::render(void* self, int frames, int, float*[], int nout, float* out[]) {
     auto* audio = static_cast<SynthAudio*>(self);
-    audio->m_beats.fetch_add(1, std::memory_order_relaxed);
+    if (audio->m_beats.fetch_add(1, std::memory_order_relaxed) == 0)
+        audio->m_thread.store(::gettid(), std::memory_order_relaxed);
     if (nout < 2)
         return FLUID_FAILED;
     // As the driver renders by itself: fluid_synth_process() leaves out the
     // limiter on the output, which FluidSynth runs only on this way.
     return fluid_synth_write_float(audio->m_synth, frames, out[0], 0, 1, out[1], 0, 1);
+}
+
+bool SynthAudio::threadEnded() const {
+    const pid_t thread = m_thread.load(std::memory_order_relaxed);
+    // A thread that has ended leaves the process's task list at once, even
+    // before FluidSynth joins it.
+    return thread != 0 &&
+           ::access(("/proc/self/task/" + std::to_string(thread)).c_str(), F_OK) != 0;
 }
 
 std::unique_ptr<SynthAudio> SynthAudio::startQuietly(fluid_settings_t* settings,

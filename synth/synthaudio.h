@@ -5,6 +5,7 @@
 #include <fluidsynth.h>
 #include <memory>
 #include <string>
+#include <sys/types.h>
 
 // The audio driver that plays the built-in synthesizer.
 class SynthAudio {
@@ -50,6 +51,10 @@ public:
     // than a second here); only from the second beat on is the sound flowing.
     bool hasHeartbeat() const { return m_heartbeat; }
     std::uint64_t beats() const { return m_beats.load(std::memory_order_relaxed); }
+    // The driver's thread has ended: it gave up on its server (PulseAudio's
+    // does at once, at the first write the server does not take, also while
+    // the stream is still starting). False until it has asked for sound once.
+    bool threadEnded() const;
 
 private:
     SynthAudio(fluid_synth_t* synth, std::string name);
@@ -68,5 +73,6 @@ private:
     bool m_sdlAudio = false;
     bool m_heartbeat = false;
     std::atomic<std::uint64_t> m_beats{0};
+    std::atomic<pid_t> m_thread{0}; // the driver's thread, as the kernel numbers it
     std::string m_name;
 };

@@ -48,14 +48,17 @@ void SynthAudioKeeper::watch() {
             lock.lock();
             continue;
         }
-        const std::uint64_t beats = m_audio->beats();
-        if (beats != m_lastBeats) {
-            m_lastBeats = beats;
-            m_silentLooks = 0;
-            continue;
+        if (!m_audio->threadEnded()) {
+            const std::uint64_t beats = m_audio->beats();
+            if (beats != m_lastBeats) {
+                m_lastBeats = beats;
+                m_silentLooks = 0;
+                continue;
+            }
+            // A driver still waiting on a server that takes no more sound.
+            if (++m_silentLooks < (beats < 2 ? LooksSilentAtStart : LooksSilent))
+                continue;
         }
-        if (++m_silentLooks < (beats < 2 ? LooksSilentAtStart : LooksSilent))
-            continue;
         // The server went: the driver's thread has stopped asking for sound
         // and would never play again, even with a new server on the socket.
         auto dead = std::move(m_audio);

@@ -14,17 +14,19 @@
 // Keeps the built-in synthesizer sounding while the sound server comes and
 // goes (PipeWire restarts after an update, a crash, a change of headphones).
 // An audio driver whose server has gone never plays again. A watch thread of
-// its own listens to the driver's heartbeat (SynthAudio::beats) a few times a
-// second: when it has stopped, the driver is deleted and the same server's
-// driver is tried again until it plays. With the desktop's service manager
-// holding the server's socket, that knock is what starts the new server.
-// Notes sent meanwhile are dropped, not kept for later.
+// its own looks at the driver a few times a second: when the driver's thread
+// has ended (it gives up at the first write the server does not take), or its
+// heartbeat (SynthAudio::beats) has stopped, the driver is deleted and the
+// same server's driver is tried again until it plays. With the desktop's
+// service manager holding the server's socket, that knock is what starts the
+// new server. Notes sent meanwhile are dropped, not kept for later.
 class SynthAudioKeeper {
 public:
-    // How often the heartbeat is listened to, and a dead driver tried again.
-    // A driver is given up after LooksSilent looks without a beat (half a
-    // second, fifty periods): a starved machine may hold the driver's thread
-    // back for a while, and giving up a live server cuts the sounding note.
+    // How often the driver is looked at, and a dead driver tried again. A
+    // driver whose thread lives on is given up after LooksSilent looks
+    // without a beat (half a second, fifty periods: a server that hangs): a
+    // starved machine may hold the driver's thread back for a while, and
+    // giving up a live server cuts the sounding note.
     static constexpr int LookMs = 100;
     static constexpr int LooksSilent = 5;
     // Until the stream has started (the first write has returned): the
