@@ -76,7 +76,8 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::open(const SynthConfig& config) {
     auto out = create();
     if (!out)
         return nullptr;
-    out->m_audio = SynthAudioKeeper::start(out->m_settings, out->m_synth, config.audio);
+    out->m_audio =
+        SynthAudioKeeper::start(out->m_settings, out->m_synth, config.audio, out->m_mutex);
     if (!out->m_audio)
         return nullptr;
     out->loadInBackground(config);
@@ -207,6 +208,8 @@ void FluidSynthOut::apply(uint32_t message) {
     case 0x90:
         if (data2 == 0) {
             fluid_synth_noteoff(m_synth, channel, data1);
+        } else if (m_audio && !m_audio->playing()) {
+            // The sound server is away: the note is dropped, not played late.
         } else {
             cutKey(channel, data1);
             fluid_synth_noteon(m_synth, channel, data1, data2);

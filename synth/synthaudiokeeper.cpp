@@ -3,13 +3,15 @@
 
 #include <chrono>
 
-SynthAudioKeeper::SynthAudioKeeper(fluid_settings_t* settings, fluid_synth_t* synth)
-    : m_settings(settings), m_synth(synth) {}
+SynthAudioKeeper::SynthAudioKeeper(fluid_settings_t* settings, fluid_synth_t* synth,
+                                   std::mutex& synthLock)
+    : m_settings(settings), m_synth(synth), m_synthLock(synthLock) {}
 
 std::unique_ptr<SynthAudioKeeper> SynthAudioKeeper::start(fluid_settings_t* settings,
                                                           fluid_synth_t* synth,
-                                                          const std::string& choice) {
-    std::unique_ptr<SynthAudioKeeper> keeper(new SynthAudioKeeper(settings, synth));
+                                                          const std::string& choice,
+                                                          std::mutex& synthLock) {
+    std::unique_ptr<SynthAudioKeeper> keeper(new SynthAudioKeeper(settings, synth, synthLock));
     keeper->m_audio = SynthAudio::start(settings, synth, choice);
     if (!keeper->m_audio)
         return nullptr; // nothing plays at start: the program says so
@@ -61,6 +63,7 @@ void SynthAudioKeeper::watch() {
         }
         // The server went: the driver's thread has stopped asking for sound
         // and would never play again, even with a new server on the socket.
+        m_playing = false;
         auto dead = std::move(m_audio);
         lock.unlock();
         dead.reset(); // joins the driver's thread, outside the lock
@@ -79,20 +82,26 @@ void SynthAudioKeeper::flushToSilence() {
         fluid_synth_write_float(m_synth, FlushBlock, left, 0, 1, right, 0, 1);
 }
 
+void SynthAudioKeeper::silence() {
+    std::lock_guard<std::mutex> lock(m_synthLock);
+    fluid_synth_all_sounds_off(m_synth, -1);
+}
+
 bool SynthAudioKeeper::restart() {
     // Notes played to nobody meanwhile would sound late: they are dropped.
-    fluid_synth_all_sounds_off(m_synth, -1);
+    silence();
     flushToSilence();
     auto audio = SynthAudio::startQuietly(m_settings, m_synth, m_server);
     if (!audio)
         return false;
     // A note may have come in while the driver was being opened, with the
     // server already back: it too was played to nobody.
-    fluid_synth_all_sounds_off(m_synth, -1);
+    silence();
     std::lock_guard<std::mutex> lock(m_mutex);
     m_audio = std::move(audio);
     m_lastBeats = 0;
     m_silentLooks = 0;
     m_restarts.fetch_add(1);
+    m_playing = true;
     return true;
 }

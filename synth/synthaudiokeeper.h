@@ -35,9 +35,12 @@ public:
     static constexpr int LooksSilentAtStart = 100;
 
     // As SynthAudio::start. Drivers without a heartbeat (they talk to no
-    // server: ALSA, SDL, a WAV file) are not watched.
+    // server: ALSA, SDL, a WAV file) are not watched. `synthLock` is the
+    // synthesizer's lock (see FluidSynthOut): the keeper's own messages to
+    // the synthesizer hold it.
     static std::unique_ptr<SynthAudioKeeper> start(fluid_settings_t* settings, fluid_synth_t* synth,
-                                                   const std::string& choice);
+                                                   const std::string& choice,
+                                                   std::mutex& synthLock);
     ~SynthAudioKeeper(); // the watch, then the driver
 
     SynthAudioKeeper(const SynthAudioKeeper&) = delete;
@@ -45,11 +48,16 @@ public:
 
     // The driver playing now; empty while none does.
     std::string driverName() const;
+    // False from a dead driver's end until its replacement plays: notes
+    // sent meanwhile would only fill the synthesizer's queue, which nobody
+    // empties then, and be cut when the server is back.
+    bool playing() const { return m_playing.load(std::memory_order_relaxed); }
     // How often a dead driver has been replaced.
     int restarts() const { return m_restarts.load(); }
 
 private:
-    SynthAudioKeeper(fluid_settings_t* settings, fluid_synth_t* synth);
+    SynthAudioKeeper(fluid_settings_t* settings, fluid_synth_t* synth, std::mutex& synthLock);
+    void silence(); // every note off at once, under the synthesizer's lock
     void watch();
     bool restart(); // on the watch thread, while no driver plays
     void flushToSilence();
@@ -58,7 +66,9 @@ private:
 
     fluid_settings_t* const m_settings;
     fluid_synth_t* const m_synth;
+    std::mutex& m_synthLock;
     std::atomic<int> m_restarts{0};
+    std::atomic<bool> m_playing{true};
 
     mutable std::mutex m_mutex; // m_audio, m_ending
     std::unique_ptr<SynthAudio> m_audio;
