@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <fluidsynth.h>
+#include <atomic>
 #include <mutex>
 
 #ifdef QVB_HAVE_ALSA
@@ -11,18 +12,19 @@
 #endif
 
 namespace {
-// Per thread: one trying quietly silences only itself.
-thread_local int quietDepth = 0;
+// How many threads are trying quietly now. Not per thread: SDL's audio
+// starts threads of its own that report ALSA's complaints while it is tried.
+std::atomic<int> quietDepth{0};
 
 void fluidLog(int level, const char* message, void*) {
-    if (quietDepth == 0)
+    if (quietDepth.load() == 0)
         fluid_default_log_function(level, message, nullptr);
 }
 
 #ifdef QVB_HAVE_ALSA
 // As ALSA's own handler prints.
 void alsaLog(const char* file, int line, const char* function, int err, const char* fmt, ...) {
-    if (quietDepth > 0)
+    if (quietDepth.load() > 0)
         return;
     std::fprintf(stderr, "ALSA lib %s:%i:(%s) ", file, line, function);
     va_list args;
@@ -34,24 +36,32 @@ void alsaLog(const char* file, int line, const char* function, int err, const ch
     std::fputc('\n', stderr);
 }
 #endif
+
+void installHooks() {
+    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO})
+        fluid_set_log_function(level, fluidLog, nullptr);
+#ifdef QVB_HAVE_ALSA
+    snd_lib_error_set_handler(alsaLog);
+#endif
+}
 } // namespace
 
 void installQuietableLogs() {
     static std::once_flag installed;
-    std::call_once(installed, [] {
-        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO})
-            fluid_set_log_function(level, fluidLog, nullptr);
-#ifdef QVB_HAVE_ALSA
-        snd_lib_error_set_handler(alsaLog);
-#endif
-    });
+    std::call_once(installed, installHooks);
 }
 
-QuietOnThisThread::QuietOnThisThread() {
+QuietWhileTrying::QuietWhileTrying() {
     installQuietableLogs();
+    // The program has one copy of this code, in the synthesizer's module. A
+    // test that also links the synthesizer itself has two, each with hooks
+    // of its own: then the copy trying quietly takes the hooks back. Setting
+    // the hook it already has changes nothing.
+    if (fluid_set_log_function(FLUID_ERR, fluidLog, nullptr) != fluidLog)
+        installHooks();
     ++quietDepth;
 }
 
-QuietOnThisThread::~QuietOnThisThread() {
+QuietWhileTrying::~QuietWhileTrying() {
     --quietDepth;
 }

@@ -101,7 +101,7 @@ bool SynthAudio::threadEnded() const {
 std::unique_ptr<SynthAudio> SynthAudio::startQuietly(fluid_settings_t* settings,
                                                      fluid_synth_t* synth,
                                                      const std::string& name) {
-    QuietOnThisThread quiet;
+    QuietWhileTrying quiet;
     return startNamed(settings, synth, name);
 }
 
@@ -124,7 +124,7 @@ std::unique_ptr<SynthAudio> SynthAudio::start(fluid_settings_t* settings, fluid_
     if (!choice.empty())
         return startNamed(settings, synth, choice);
 
-    QuietOnThisThread quiet;
+    QuietWhileTrying quiet;
     for (const char* name : DriverOrder) {
         if (auto audio = startNamed(settings, synth, name))
             return audio;
