@@ -3,7 +3,8 @@
 # Installs what the game and its tests, benchmarks and checks need, builds all
 # of it, and runs every test through ctest.
 # Then the unit and widget tests again, built with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the MIDI input tests built with ThreadSanitizer.
+# UndefinedBehaviorSanitizer, and the MIDI input and built-in synthesizer tests built
+# with ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh --tests
@@ -24,8 +25,12 @@ ctest --test-dir build-asan -L unit --output-on-failure --timeout 600
 # The MIDI input under ThreadSanitizer: the mailbox between the input's thread
 # and the window's, the device holder, the real input on JACK, and the news of
 # ports that come and go on their way from JACK's thread to the window's.
+# The built-in synthesizer too: its audio thread and the keeper that starts
+# its driver anew on real sound servers, the SoundFont's loader and measuring
+# synthesizer beside the messages, and the synthesizer as the program opens it.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_TSAN=ON -DQVB_BUILD_TESTS=ON -DQVB_BUILD_BENCH=OFF
 # Two races of our own through Qt must be reported, or the suppressions hide too much.
-cmake --build build-tsan --parallel "$(nproc)" --target tst_mididevices tst_jackmidi tst_portwatch_jack midi_mailbox_tsan qt_race_tsan
-ctest --test-dir build-tsan -R '^(tst_mididevices|tst_jackmidi|tst_portwatch_jack|midi_mailbox_tsan|qt_race_tsan_.*)$' \
+cmake --build build-tsan --parallel "$(nproc)" --target tst_mididevices tst_jackmidi tst_portwatch_jack midi_mailbox_tsan qt_race_tsan \
+  tst_synth_pulse tst_systemmidi synth_loader_tsan
+ctest --test-dir build-tsan -R '^(tst_mididevices|tst_jackmidi|tst_portwatch_jack|midi_mailbox_tsan|qt_race_tsan_.*|tst_synth_pulse|tst_systemmidi|synth_loader_tsan)$' \
   --output-on-failure --timeout 600

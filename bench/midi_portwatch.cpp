@@ -2,16 +2,23 @@
 // Measured runs (not tests) for devices that come and go:
 //  1. an instrument's JACK port appears -> the program's input is on it;
 //  2. the CPU the watching costs while nothing changes, against none;
-//  3. a PulseAudio server returns -> the built-in synthesizer plays to it.
+//  3. a PulseAudio server returns -> the built-in synthesizer plays to it;
+//  4. a sound server crashes -> the built-in synthesizer is heard again, for
+//     PulseAudio and pipewire-pulse, started anew at once or on the next knock
+//     on the socket held for them, measured at the server's sink.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <QThread>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "fluidsynthout.h"
@@ -20,6 +27,7 @@
 #include "mididevices.h"
 #include "portwatcher.h"
 #include "pulseserver.h"
+#include "shortmessage.h"
 #include "systemmidi.h"
 #include "buildmodules.h"
 
@@ -116,6 +124,53 @@ void soundServerBackToPlaying() {
     }
     report("PulseAudio back -> synthesizer plays to it", times);
 }
+void crashToHeardAgain(PulseServer::Kind kind, PulseServer::Start how, const char* what) {
+    PulseServer server(how, kind);
+    if (!server.running()) {
+        std::printf("%s: no server, skipped\n", what);
+        return;
+    }
+    auto synth = FluidSynthOut::open(SynthConfig{});
+    if (!synth || synth->driverName() != "pulseaudio" || synth->soundFont().empty()) {
+        std::printf("%s: the synthesizer did not start on it, skipped\n", what);
+        return;
+    }
+    synth->sendShort(packShortMessage(0xC0, 16, 0)); // an organ: it holds its tone
+    std::vector<qint64> times;
+    for (int run = 0; run < 5; ++run) {
+        const int before = synth->audioRestarts();
+        std::atomic<bool> sending{true};
+        // The game goes on sounding notes while the server is away.
+        std::thread notes([&] {
+            while (sending) {
+                synth->sendShort(packShortMessage(0x90, 60, 127));
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
+        QThread::msleep(500);
+        QElapsedTimer sinceCrash;
+        server.kill();
+        sinceCrash.start();
+        if (how == PulseServer::Start::ByItself)
+            server.start(); // as a service manager restarting it at once
+        qint64 recording = -1;
+        // The sink's monitor gives samples only while a stream plays to it.
+        const auto samples = server.record([&] { recording = sinceCrash.elapsed(); }, 1500);
+        sending = false;
+        notes.join();
+        std::size_t onset = 0;
+        while (onset < samples.size() && std::abs(samples[onset]) < 0.01f)
+            ++onset;
+        if (recording < 0 || onset == samples.size() || synth->audioRestarts() != before + 1) {
+            std::printf("%s: run %d not heard again (restarts %d)\n", what, run,
+                        synth->audioRestarts() - before);
+            continue;
+        }
+        times.push_back(recording + qint64(onset * 1000 / PulseServer::RecordRate));
+    }
+    if (!times.empty())
+        report(what, times);
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -134,5 +189,11 @@ int main(int argc, char** argv) {
     // Without a JACK server, as on a desktop: else the synthesizer would go
     // on to JACK, the next driver in its order, while PulseAudio is away.
     soundServerBackToPlaying();
+    using Kind = PulseServer::Kind;
+    using Start = PulseServer::Start;
+    crashToHeardAgain(Kind::PulseAudio, Start::ByItself, "PulseAudio crash -> heard again");
+    crashToHeardAgain(Kind::PulseAudio, Start::OnKnock, "socket-activated PulseAudio, same");
+    crashToHeardAgain(Kind::PipeWire, Start::ByItself, "pipewire-pulse crash -> heard again");
+    crashToHeardAgain(Kind::PipeWire, Start::OnKnock, "socket-activated pipewire-pulse, same");
     return 0;
 }

@@ -33,6 +33,9 @@ TESTS=(
   jackd2 xvfb xauth x11-utils imagemagick xdotool
   # a real sound server with a null sink, and a second SoundFont
   pulseaudio pulseaudio-utils musescore-general-soundfont-small
+  # PipeWire as Debian 12's GNOME runs it, serving PulseAudio's clients, with
+  # WirePlumber on a session bus of the test's own
+  pipewire pipewire-pulse wireplumber dbus
   # end-to-end tests: a working directory made unwritable (chattr)
   e2fsprogs
   # end-to-end tests: a session manager of the test's own (XSMP)

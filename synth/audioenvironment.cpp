@@ -71,25 +71,3 @@ bool jackServerMayRun() {
 bool alsaSequencerPresent() {
     return ::access("/dev/snd/seq", R_OK | W_OK) == 0;
 }
-
-std::string soundServerSocket(const std::string& driver) {
-    if (driver == "jack")
-        return "/dev/shm/jack_" + jackServerName() + "_" + std::to_string(::getuid()) + "_0";
-    if (driver != "pulseaudio")
-        return {};
-    const char* server = std::getenv("PULSE_SERVER");
-    if (server && std::strncmp(server, "unix:", 5) == 0)
-        return server + 5;
-    if (server && *server)
-        return {}; // a server over the network: not watched
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    return runtime && *runtime ? std::string(runtime) + "/pulse/native" : std::string();
-}
-
-ino_t soundServerMark(const std::string& socketPath, bool knock) {
-    struct stat info {};
-    if (socketPath.empty() || ::stat(socketPath.c_str(), &info) != 0 ||
-        (knock && !acceptsConnection(socketPath)))
-        return 0;
-    return info.st_ino;
-}

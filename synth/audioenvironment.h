@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <string>
-#include <sys/types.h>
 
 // Prepares the process for the sound libraries before any of them runs:
 // no JACK server is started on our behalf (libjack would block for seconds
@@ -17,16 +16,3 @@ bool jackServerMayRun();
 
 // The ALSA sequencer exists and may be opened.
 bool alsaSequencerPresent();
-
-// The socket a sound server listens on for the audio driver `driver`
-// ("pulseaudio": PULSE_SERVER's "unix:" path or the runtime folder's
-// pulse/native, which PipeWire serves too; "jack": the JACK server's);
-// empty for drivers that talk to no server.
-std::string soundServerSocket(const std::string& driver);
-
-// The server behind a socket as it is now: 0 when there is none, else a
-// number that changes when the server is started anew (the socket's inode:
-// a new server makes a new socket file). With `knock`, a server that crashed
-// and left its socket behind counts as none; that costs the server a
-// connection, the rest only a look at the file.
-ino_t soundServerMark(const std::string& socketPath, bool knock);

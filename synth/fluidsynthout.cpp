@@ -7,6 +7,7 @@
 #include <malloc.h>
 #endif
 
+#include "quietlogs.h"
 #include "shortmessage.h"
 #include "soundfontsearch.h"
 #include "synthlimiter.h"
@@ -32,6 +33,7 @@ FluidSynthOut::~FluidSynthOut() {
 }
 
 std::unique_ptr<FluidSynthOut> FluidSynthOut::create() {
+    installQuietableLogs(); // before FluidSynth's first thread
     std::unique_ptr<FluidSynthOut> out(new FluidSynthOut);
     out->m_settings = new_fluid_settings();
     if (!out->m_settings)
@@ -76,7 +78,8 @@ std::unique_ptr<FluidSynthOut> FluidSynthOut::open(const SynthConfig& config) {
     auto out = create();
     if (!out)
         return nullptr;
-    out->m_audio = SynthAudioKeeper::start(out->m_settings, out->m_synth, config.audio);
+    out->m_audio =
+        SynthAudioKeeper::start(out->m_settings, out->m_synth, config.audio, out->m_mutex);
     if (!out->m_audio)
         return nullptr;
     out->loadInBackground(config);
@@ -207,6 +210,8 @@ void FluidSynthOut::apply(uint32_t message) {
     case 0x90:
         if (data2 == 0) {
             fluid_synth_noteoff(m_synth, channel, data1);
+        } else if (m_audio && !m_audio->playing()) {
+            // The sound server is away: the note is dropped, not played late.
         } else {
             cutKey(channel, data1);
             fluid_synth_noteon(m_synth, channel, data1, data2);

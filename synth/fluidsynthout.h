@@ -82,6 +82,24 @@ private:
     bool m_measuring = false;
     std::atomic<bool> m_closing{false};
 
+    // The synthesizer's lock, and the one rule for FluidSynth's threads:
+    // - Rendering: one thread at a time renders the synthesizer, and without
+    //   this lock: the audio driver's thread while a driver plays, the
+    //   keeper's watch thread between two drivers (the old one joined, the
+    //   new one not yet made). FluidSynth hands the messages on to its
+    //   rendering through a queue of its own; a period held up behind a
+    //   measuring step would be a gap in the sound.
+    // - Everything else for this synthesizer holds this lock: the messages
+    //   (sendShort, the waiting ones handed on, the keeper's silence at a
+    //   driver's restart), the gains and the key cut. Reading the SoundFont
+    //   is the one call without it: the loader reads alone while m_loading,
+    //   the messages wait meanwhile, and FluidSynth's own lock keeps the
+    //   read apart from the keeper's silence.
+    // - The measuring synthesizer holds this lock for each step (making it,
+    //   one note, unmaking it): FluidSynth's calls for two synthesizers must
+    //   not run at the same time.
+    // - FluidSynth's process-wide log hooks are set once, before its first
+    //   thread, and never swapped (quietlogs.h).
     // While m_loading, sendShort keeps the messages in m_waiting.
     std::mutex m_mutex;
     std::condition_variable m_loaded;

@@ -2,10 +2,10 @@
 #include "synthaudio.h"
 
 #include "audioenvironment.h"
+#include "quietlogs.h"
 
-#ifdef QVB_HAVE_ALSA
-#include <alsa/asoundlib.h>
-#endif
+#include <unistd.h>
+
 #ifdef QVB_HAVE_SDL2
 #include <SDL.h>
 #endif
@@ -14,43 +14,14 @@ namespace {
 
 const char* const DriverOrder[] = {"pulseaudio", "alsa", "jack", "sdl2"};
 
-#ifdef QVB_HAVE_ALSA
-void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
-#endif
-
-// While the drivers are tried in turn, each one that is missing would print
-// its failure: on a machine with only ALSA, PulseAudio's. The trial is quiet;
-// a driver the user names explicitly keeps its say.
-class QuietTrial {
-public:
-    QuietTrial() {
-        for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            m_previous[level] = fluid_set_log_function(level, nullptr, nullptr);
-#ifdef QVB_HAVE_ALSA
-        snd_lib_error_set_handler(quietAlsa);
-#endif
-    }
-    ~QuietTrial() {
-        for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            fluid_set_log_function(level, m_previous[level], nullptr);
-#ifdef QVB_HAVE_ALSA
-        snd_lib_error_set_handler(nullptr);
-#endif
-    }
-    QuietTrial(const QuietTrial&) = delete;
-    QuietTrial& operator=(const QuietTrial&) = delete;
-
-private:
-    fluid_log_function_t m_previous[LAST_LOG_LEVEL] = {};
-};
-
 } // namespace
 
-SynthAudio::SynthAudio(fluid_audio_driver_t* driver, bool sdlAudio, std::string name)
-    : m_driver(driver), m_sdlAudio(sdlAudio), m_name(std::move(name)) {}
+SynthAudio::SynthAudio(fluid_synth_t* synth, std::string name)
+    : m_synth(synth), m_name(std::move(name)) {}
 
 SynthAudio::~SynthAudio() {
-    delete_fluid_audio_driver(m_driver);
+    if (m_driver)
+        delete_fluid_audio_driver(m_driver); // joins its thread: no period is asked for after this
 #ifdef QVB_HAVE_SDL2
     if (m_sdlAudio)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -97,20 +68,47 @@ std::unique_ptr<SynthAudio> SynthAudio::startNamed(fluid_settings_t* settings, f
         return nullptr;
 #endif
     }
-    fluid_audio_driver_t* driver = new_fluid_audio_driver(settings, synth);
-    if (!driver) {
-#ifdef QVB_HAVE_SDL2
-        if (sdlAudio)
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-#endif
+    std::unique_ptr<SynthAudio> audio(new SynthAudio(synth, name));
+    audio->m_sdlAudio = sdlAudio; // from here on the destructor quits SDL's audio
+    audio->m_heartbeat = playsThroughServer(name);
+    audio->m_driver = audio->m_heartbeat
+                          ? new_fluid_audio_driver2(settings, &SynthAudio::render, audio.get())
+                          : new_fluid_audio_driver(settings, synth);
+    if (!audio->m_driver)
         return nullptr;
-    }
-    return std::unique_ptr<SynthAudio>(new SynthAudio(driver, sdlAudio, name));
+    return audio;
+}
+
+int SynthAudio::render(void* self, int frames, int, float*[], int nout, float* out[]) {
+    auto* audio = static_cast<SynthAudio*>(self);
+    if (audio->m_beats.fetch_add(1, std::memory_order_relaxed) == 0)
+        audio->m_thread.store(::gettid(), std::memory_order_relaxed);
+    if (nout < 2)
+        return FLUID_FAILED;
+    // As the driver renders by itself: fluid_synth_process() leaves out the
+    // limiter on the output, which FluidSynth runs only on this way.
+    return fluid_synth_write_float(audio->m_synth, frames, out[0], 0, 1, out[1], 0, 1);
+}
+
+bool SynthAudio::threadEnded() const {
+    const pid_t thread = m_thread.load(std::memory_order_relaxed);
+    // A thread that has ended leaves the process's task list at once, even
+    // before FluidSynth joins it.
+    return thread != 0 &&
+           ::access(("/proc/self/task/" + std::to_string(thread)).c_str(), F_OK) != 0;
+}
+
+std::unique_ptr<SynthAudio> SynthAudio::startQuietly(fluid_settings_t* settings,
+                                                     fluid_synth_t* synth,
+                                                     const std::string& name) {
+    QuietWhileTrying quiet;
+    return startNamed(settings, synth, name);
 }
 
 std::unique_ptr<SynthAudio> SynthAudio::start(fluid_settings_t* settings, fluid_synth_t* synth,
                                               const std::string& choice) {
     prepareAudioLibraries();
+    installQuietableLogs();
     const std::string filePrefix = "file:";
     if (choice.compare(0, filePrefix.size(), filePrefix) == 0) {
         const std::string path = choice.substr(filePrefix.size());
@@ -126,7 +124,7 @@ std::unique_ptr<SynthAudio> SynthAudio::start(fluid_settings_t* settings, fluid_
     if (!choice.empty())
         return startNamed(settings, synth, choice);
 
-    QuietTrial quiet;
+    QuietWhileTrying quiet;
     for (const char* name : DriverOrder) {
         if (auto audio = startNamed(settings, synth, name))
             return audio;

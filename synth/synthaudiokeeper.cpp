@@ -3,22 +3,22 @@
 
 #include <chrono>
 
-#include "audioenvironment.h"
-
 SynthAudioKeeper::SynthAudioKeeper(fluid_settings_t* settings, fluid_synth_t* synth,
-                                   std::string choice)
-    : m_settings(settings), m_synth(synth), m_choice(std::move(choice)) {}
+                                   std::mutex& synthLock)
+    : m_settings(settings), m_synth(synth), m_synthLock(synthLock) {}
 
 std::unique_ptr<SynthAudioKeeper> SynthAudioKeeper::start(fluid_settings_t* settings,
                                                           fluid_synth_t* synth,
-                                                          const std::string& choice) {
-    std::unique_ptr<SynthAudioKeeper> keeper(new SynthAudioKeeper(settings, synth, choice));
+                                                          const std::string& choice,
+                                                          std::mutex& synthLock) {
+    std::unique_ptr<SynthAudioKeeper> keeper(new SynthAudioKeeper(settings, synth, synthLock));
     keeper->m_audio = SynthAudio::start(settings, synth, choice);
     if (!keeper->m_audio)
         return nullptr; // nothing plays at start: the program says so
-    keeper->markServer();
-    if (!keeper->m_socket.empty())
+    if (keeper->m_audio->hasHeartbeat()) {
+        keeper->m_server = keeper->m_audio->driverName();
         keeper->m_watch = std::thread([k = keeper.get()] { k->watch(); });
+    }
     return keeper;
 }
 
@@ -38,15 +38,6 @@ std::string SynthAudioKeeper::driverName() const {
     return m_audio ? m_audio->driverName() : std::string();
 }
 
-void SynthAudioKeeper::markServer() {
-    // The driver has just reached the server: whatever is at the socket now
-    // is that server, and no knock is needed to say so.
-    m_socket = m_audio ? soundServerSocket(m_audio->driverName()) : std::string();
-    m_mark = soundServerMark(m_socket, false);
-    m_looks = 0;
-    m_unanswered = 0;
-}
-
 void SynthAudioKeeper::watch() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
@@ -59,21 +50,20 @@ void SynthAudioKeeper::watch() {
             lock.lock();
             continue;
         }
-        if (m_socket.empty() || m_mark == 0)
-            return; // a driver that talks to no server, or not through this socket
-        const bool knock = m_unanswered > 0 || ++m_looks % KnockEvery == 0;
-        lock.unlock();
-        const ino_t there = soundServerMark(m_socket, false);
-        const bool answered = !knock || (there != 0 && soundServerMark(m_socket, true) == there);
-        lock.lock();
-        if (there == m_mark && answered) {
-            m_unanswered = 0;
-            continue;
+        if (!m_audio->threadEnded()) {
+            const std::uint64_t beats = m_audio->beats();
+            if (beats != m_lastBeats) {
+                m_lastBeats = beats;
+                m_silentLooks = 0;
+                continue;
+            }
+            // A driver still waiting on a server that takes no more sound.
+            if (++m_silentLooks < (beats < 2 ? LooksSilentAtStart : LooksSilent))
+                continue;
         }
-        if (there == m_mark && ++m_unanswered < KnocksUnanswered)
-            continue;
-        // The server went, or another one has taken its place: the driver
-        // still talks to the old one and would never play again.
+        // The server went: the driver's thread has stopped asking for sound
+        // and would never play again, even with a new server on the socket.
+        m_playing = false;
         auto dead = std::move(m_audio);
         lock.unlock();
         dead.reset(); // joins the driver's thread, outside the lock
@@ -92,19 +82,26 @@ void SynthAudioKeeper::flushToSilence() {
         fluid_synth_write_float(m_synth, FlushBlock, left, 0, 1, right, 0, 1);
 }
 
+void SynthAudioKeeper::silence() {
+    std::lock_guard<std::mutex> lock(m_synthLock);
+    fluid_synth_all_sounds_off(m_synth, -1);
+}
+
 bool SynthAudioKeeper::restart() {
     // Notes played to nobody meanwhile would sound late: they are dropped.
-    fluid_synth_all_sounds_off(m_synth, -1);
+    silence();
     flushToSilence();
-    auto audio = SynthAudio::start(m_settings, m_synth, m_choice);
+    auto audio = SynthAudio::startQuietly(m_settings, m_synth, m_server);
     if (!audio)
         return false;
     // A note may have come in while the driver was being opened, with the
     // server already back: it too was played to nobody.
-    fluid_synth_all_sounds_off(m_synth, -1);
+    silence();
     std::lock_guard<std::mutex> lock(m_mutex);
     m_audio = std::move(audio);
-    markServer();
+    m_lastBeats = 0;
+    m_silentLooks = 0;
     m_restarts.fetch_add(1);
+    m_playing = true;
     return true;
 }
