@@ -20,7 +20,8 @@
 #include "soundfontsearch.h"
 
 SystemMidi::SystemMidi(SynthConfig synth, SynthOpener opener, std::string clientName)
-    : m_synth(std::move(synth)), m_openSynth(opener), m_client(std::move(clientName)) {
+    : m_synth(std::move(synth)), m_openSynth(opener), m_client(std::move(clientName)),
+      m_lister(m_client) {
     prepareAudioLibraries();
 }
 
@@ -30,7 +31,7 @@ SystemMidi::~SystemMidi() {
 
 const std::vector<ExternalPort>& SystemMidi::outputs() {
     if (!m_outputsListed) {
-        m_outputs = listExternalPorts(PortKind::Output, m_client, jackLister());
+        m_outputs = m_lister.list(PortKind::Output, jackLister());
         m_outputsListed = true;
     }
     return m_outputs;
@@ -38,7 +39,7 @@ const std::vector<ExternalPort>& SystemMidi::outputs() {
 
 const std::vector<ExternalPort>& SystemMidi::inputs() {
     if (!m_inputsListed) {
-        m_inputs = listExternalPorts(PortKind::Input, m_client, jackLister());
+        m_inputs = m_lister.list(PortKind::Input, jackLister());
         m_inputsListed = true;
     }
     return m_inputs;

@@ -61,6 +61,7 @@ private:
     SynthConfig m_synth;
     SynthOpener m_openSynth;
     std::string m_client;
+    ExternalPortLister m_lister;
     std::vector<ExternalPort> m_outputs;
     std::vector<ExternalPort> m_inputs;
     bool m_outputsListed = false;
