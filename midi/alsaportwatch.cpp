@@ -9,22 +9,22 @@
 
 #include "audioenvironment.h"
 
-std::unique_ptr<AlsaPortWatch> AlsaPortWatch::open(const std::string& client, ChangedFn changed) {
-    if (!alsaSequencerPresent() || !changed)
+std::unique_ptr<AlsaPortWatch> AlsaPortWatch::open(const std::string& client, ChangedFn changed,
+                                                   std::shared_ptr<SequencerExits> exits) {
+    if (!alsaSequencerPresent() || !changed || !exits)
         return nullptr;
-    std::unique_ptr<AlsaPortWatch> watch(new AlsaPortWatch(std::move(changed)));
+    std::unique_ptr<AlsaPortWatch> watch(new AlsaPortWatch(std::move(changed), std::move(exits)));
     if (snd_seq_open(&watch->m_seq, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0) {
         watch->m_seq = nullptr;
         return nullptr;
     }
     snd_seq_set_client_name(watch->m_seq, client.c_str());
     // Written to by the announce port only: no other program may connect to it.
-    const int port = snd_seq_create_simple_port(
-        watch->m_seq, "Beobachter", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_NO_EXPORT,
-        SND_SEQ_PORT_TYPE_APPLICATION);
-    if (port < 0 ||
-        snd_seq_connect_from(watch->m_seq, port, SND_SEQ_CLIENT_SYSTEM,
-                             SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0)
+    const int port = snd_seq_create_simple_port(watch->m_seq, "Beobachter",
+                                                SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_NO_EXPORT,
+                                                SND_SEQ_PORT_TYPE_APPLICATION);
+    if (port < 0 || snd_seq_connect_from(watch->m_seq, port, SND_SEQ_CLIENT_SYSTEM,
+                                         SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0)
         return nullptr;
     if (::pipe2(watch->m_wake, O_CLOEXEC | O_NONBLOCK) != 0)
         return nullptr;
@@ -65,11 +65,17 @@ bool AlsaPortWatch::drain() {
     snd_seq_event_t* event = nullptr;
     while (snd_seq_event_input(m_seq, &event) >= 0 && event) {
         switch (event->type) {
-        case SND_SEQ_EVENT_CLIENT_START:
         case SND_SEQ_EVENT_CLIENT_EXIT:
+            m_exits->clientExited(event->data.addr.client);
+            changed = true;
+            break;
+        case SND_SEQ_EVENT_PORT_EXIT:
+            m_exits->portExited(event->data.addr.client, event->data.addr.port);
+            changed = true;
+            break;
+        case SND_SEQ_EVENT_CLIENT_START:
         case SND_SEQ_EVENT_CLIENT_CHANGE:
         case SND_SEQ_EVENT_PORT_START:
-        case SND_SEQ_EVENT_PORT_EXIT:
         case SND_SEQ_EVENT_PORT_CHANGE:
         case SND_SEQ_EVENT_PORT_UNSUBSCRIBED: // a link of ours cut by the other side
             changed = true;

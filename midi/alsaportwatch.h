@@ -5,6 +5,8 @@
 #include <string>
 #include <thread>
 
+#include "sequencerexits.h"
+
 struct _snd_seq;
 
 // Watches the ALSA sequencer's ports through its announce port (client 0,
@@ -15,19 +17,23 @@ class AlsaPortWatch {
 public:
     using ChangedFn = std::function<void()>;
 
-    // nullptr when there is no sequencer. `changed` runs on the watch's thread.
-    static std::unique_ptr<AlsaPortWatch> open(const std::string& client, ChangedFn changed);
+    // nullptr when there is no sequencer. `changed` runs on the watch's
+    // thread; every port and client that ends is told to `exits` before it.
+    static std::unique_ptr<AlsaPortWatch> open(const std::string& client, ChangedFn changed,
+                                               std::shared_ptr<SequencerExits> exits);
     ~AlsaPortWatch(); // no call of `changed` comes after it has returned
 
     AlsaPortWatch(const AlsaPortWatch&) = delete;
     AlsaPortWatch& operator=(const AlsaPortWatch&) = delete;
 
 private:
-    explicit AlsaPortWatch(ChangedFn changed) : m_changed(std::move(changed)) {}
+    AlsaPortWatch(ChangedFn changed, std::shared_ptr<SequencerExits> exits)
+        : m_changed(std::move(changed)), m_exits(std::move(exits)) {}
     void run();
     bool drain(); // true when an event said that ports may have changed
 
     const ChangedFn m_changed;
+    const std::shared_ptr<SequencerExits> m_exits;
     _snd_seq* m_seq = nullptr;
     int m_wake[2] = {-1, -1};
     std::thread m_thread;

@@ -92,7 +92,7 @@ std::unique_ptr<MidiOutPort> SystemMidi::openOut(unsigned device) {
     if (port.api == RtMidi::UNIX_JACK)
         return JackOutPort::open(port.fullName, m_client);
 #endif
-    return RtMidiOutPort::open(port.api, port.fullName, m_client);
+    return RtMidiOutPort::open(port.api, port.fullName, m_client, m_sequencerExits);
 }
 
 std::unique_ptr<MidiInPort> SystemMidi::openIn(unsigned device, MidiInProc proc,
@@ -105,12 +105,15 @@ std::unique_ptr<MidiInPort> SystemMidi::openIn(unsigned device, MidiInProc proc,
     if (port.api == RtMidi::UNIX_JACK)
         return JackInPort::open(port.fullName, m_client, proc, instance);
 #endif
-    return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance);
+    return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance, m_sequencerExits);
 }
 
 namespace {
+// The MIDI system and the port's full name: on ALSA with its sequencer
+// address, which tells two keyboards of one name apart (the keeper matches
+// the name alone when the address is not listed any more).
 std::string identityOf(const ExternalPort& port) {
-    return std::to_string(int(port.api)) + "|" + withoutAddress(port.fullName);
+    return std::to_string(int(port.api)) + "|" + port.fullName;
 }
 } // namespace
 
@@ -148,7 +151,7 @@ void SystemMidi::openWatches(bool announce) {
 #endif
 #ifdef QVB_HAVE_ALSA
     if (!m_alsaWatch)
-        m_alsaWatch = AlsaPortWatch::open(m_client, m_changed);
+        m_alsaWatch = AlsaPortWatch::open(m_client, m_changed, m_sequencerExits);
 #endif
 }
 

@@ -66,6 +66,8 @@ private slots:
     void keyboardPluggedInLateAndAgain();
     void watchingStartsNoClientsWhileNothingChanges_data();
     void watchingStartsNoClientsWhileNothingChanges();
+    void keyboardUnpluggedAndPluggedBetweenTwoLooksIsReopened();
+    void twoKeyboardsOfOneNameAreEachKeptAsThemselves();
 };
 
 void TestPortWatchAlsa::keyboardPluggedInLateAndAgain() {
@@ -117,6 +119,50 @@ void TestPortWatchAlsa::watchingStartsNoClientsWhileNothingChanges() {
           idleStarts, news, game.watcher.listings() - listings);
     QCOMPARE(idleStarts, 0);
     QCOMPARE(game.watcher.listings(), listings);
+}
+
+// A USB keyboard pulled out and put back before the watch has looked: the
+// port is listed again under its name, but the old link leads nowhere.
+void TestPortWatchAlsa::keyboardUnpluggedAndPluggedBetweenTwoLooksIsReopened() {
+    Game game;
+    QVERIFY(VirmidiCard::plug());
+    QTRY_VERIFY_WITH_TIMEOUT(game.uses(VirmidiCard::clientName()), 5000);
+    game.startRound();
+    QVERIFY(VirmidiCard::noteOn(60));
+    QCOMPARE(game.takeWithin(5000), 60);
+
+    // No event is handled in between: the watch sees both at its next look.
+    QVERIFY(VirmidiCard::unplug());
+    QVERIFY(VirmidiCard::plug());
+    // Played until it is heard: the card is back before the watch has looked.
+    int heard = NoteInput::NoNote;
+    for (int attempt = 0; attempt < 50 && heard == NoteInput::NoNote; ++attempt) {
+        VirmidiCard::noteOn(62);
+        heard = game.takeWithin(100);
+    }
+    QCOMPARE(heard, 62);
+}
+
+// Two keyboards of one model in one classroom: the one in use is the one
+// whose notes are judged, and when it goes the other one takes over.
+void TestPortWatchAlsa::twoKeyboardsOfOneNameAreEachKeptAsThemselves() {
+    Game game;
+    auto first = std::make_unique<AlsaKeyboard>("QVB twin keyboard");
+    QVERIFY(first->ok());
+    QTRY_VERIFY_WITH_TIMEOUT(game.uses("QVB twin keyboard"), 5000);
+    const std::string firstInUse = game.midi.inIdentity;
+    auto second = std::make_unique<AlsaKeyboard>("QVB twin keyboard");
+    QVERIFY(second->ok());
+    QTest::qWait(300); // the second's news are over
+    game.startRound();
+    first->noteOn(60);
+    QCOMPARE(game.takeWithin(5000), 60);
+    QCOMPARE(game.midi.inIdentity, firstInUse);
+
+    first.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(game.midi.inputWorks() && game.midi.inIdentity != firstInUse, 5000);
+    second->noteOn(62);
+    QCOMPARE(game.takeWithin(5000), 62);
 }
 
 QTEST_GUILESS_MAIN(TestPortWatchAlsa)
