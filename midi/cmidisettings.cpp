@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "mididevices.h"
+#include "portnames.h"
 #include "template166.h"
 
 namespace {
@@ -90,12 +91,65 @@ void CMidiSettings::accept() {
     // device would cut off whatever it is playing for nothing. A device whose
     // link was lost is opened anew, the same or not.
     if (m_devices && isVisible()) {
-        if (m_selOut >= 0 && (m_selOut != m_devices->outDevice || !m_devices->outputWorks()))
-            m_devices->reopenOutput(m_selOut);
-        if (m_selIn >= 0 && (m_selIn != m_devices->inDevice || !m_devices->inputWorks()))
-            m_devices->reopenInput(m_selIn);
+        if (m_selOut >= 0)
+            applyOutput();
+        if (m_selIn >= 0)
+            applyInput();
     }
     QDialog::accept();
+}
+
+namespace {
+// The number the device `identity` has in the list as it is now, or -1.
+template <class Count, class IdentityOf>
+int numberNow(const std::string& identity, Count count, IdentityOf identityOf) {
+    std::vector<std::string> list(count());
+    for (unsigned k = 0; k < list.size(); ++k)
+        list[k] = identityOf(k);
+    return findIdentity(list, identity);
+}
+} // namespace
+
+void CMidiSettings::applyOutput() {
+    MidiPlatform& platform = m_devices->platform();
+    const std::string chosen =
+        unsigned(m_selOut) < m_outIdentities.size() ? m_outIdentities[m_selOut] : std::string();
+    int device = m_selOut; // a device that cannot say who it is keeps its row
+    if (!chosen.empty()) {
+        if (chosen == m_devices->outIdentity && m_devices->outputWorks()) {
+            m_devices->renumberOutput(platform.outCount()); // perhaps another number by now
+            return;
+        }
+        device = numberNow(
+            chosen, [&] { return platform.outCount(); },
+            [&](unsigned k) { return platform.outIdentity(k); });
+        if (device < 0)
+            return; // gone while the dialog was open: nothing else is opened instead
+    } else if (device == m_devices->outDevice && m_devices->outputWorks()) {
+        return;
+    }
+    m_devices->reopenOutput(device);
+}
+
+void CMidiSettings::applyInput() {
+    MidiPlatform& platform = m_devices->platform();
+    const std::string chosen =
+        unsigned(m_selIn) < m_inIdentities.size() ? m_inIdentities[m_selIn] : std::string();
+    int device = m_selIn;
+    if (!chosen.empty()) {
+        if (chosen == m_devices->inIdentity && m_devices->inputWorks()) {
+            m_devices->renumberInput(platform.inCount());
+            return;
+        }
+        device = numberNow(
+            chosen, [&] { return platform.inCount(); },
+            [&](unsigned k) { return platform.inIdentity(k); });
+        if (device < 0)
+            return;
+    } else if (device == m_devices->inDevice && m_devices->inputWorks()) {
+        return;
+    }
+    m_devices->reopenInput(device);
 }
 
 void CMidiSettings::fillColumns() {
@@ -127,7 +181,9 @@ void CMidiSettings::fillOutputs() {
         return;
     }
     m_outButtons.resize(m_outCount);
+    m_outIdentities.resize(m_outCount);
     for (unsigned k = 0; k < m_outCount; ++k) {
+        m_outIdentities[k] = platform.outIdentity(k);
         std::string name;
         if (platform.outName(k, name))
             m_outButtons[k].reset(
@@ -145,7 +201,9 @@ void CMidiSettings::fillInputs() {
     if (m_inCount == 0)
         return;
     m_inButtons.resize(m_inCount);
+    m_inIdentities.resize(m_inCount);
     for (unsigned k = 0; k < m_inCount; ++k) {
+        m_inIdentities[k] = platform.inIdentity(k);
         std::string name;
         if (platform.inName(k, name))
             m_inButtons[k].reset(
@@ -191,6 +249,8 @@ void CMidiSettings::onCommand(int id) {
 void CMidiSettings::destroyButtons() {
     m_outButtons.clear();
     m_inButtons.clear();
+    m_outIdentities.clear();
+    m_inIdentities.clear();
 }
 
 void CMidiSettings::fitHeight() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "messagebox.h"
@@ -49,11 +50,17 @@ private:
     QRadioButton* makeButton(int id, const QRect& place, const std::string& name,
                              QButtonGroup* group);
     void onCommand(int id);
+    // Switches to the device chosen in a row, found by who it is in the list
+    // of this moment: instruments may have come and gone while the dialog was open.
+    void applyOutput();
+    void applyInput();
     void destroyButtons();
     void fitHeight();
 
     std::vector<std::unique_ptr<QRadioButton>> m_outButtons; // nullptr where a name is unreadable
     std::vector<std::unique_ptr<QRadioButton>> m_inButtons;
+    std::vector<std::string> m_outIdentities; // who each row's device is
+    std::vector<std::string> m_inIdentities;
     MidiDevices* m_devices = nullptr;
     int32_t m_selOut = -1;
     int32_t m_selIn = -1;

@@ -10,10 +10,7 @@ namespace {
 constexpr int SynthDevice = 0; // the built-in synthesizer, always output 0
 
 int indexOf(const std::vector<std::string>& list, const std::string& identity) {
-    if (identity.empty())
-        return -1;
-    const auto found = std::find(list.begin(), list.end(), identity);
-    return found == list.end() ? -1 : int(found - list.begin());
+    return findIdentity(list, identity);
 }
 } // namespace
 

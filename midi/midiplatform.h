@@ -44,9 +44,10 @@ public:
     virtual std::unique_ptr<MidiInPort> openIn(unsigned device, MidiInProc proc,
                                                uintptr_t instance) = 0;
 
-    // Who a device is: the same text for the same instrument after it was
-    // unplugged and plugged in again, whatever its number is then; empty
-    // when there is no such device. The lists are the ones counted last.
+    // Who a device is, whatever its number: its name, and where the MIDI
+    // system gives one, its address, which may change when the instrument is
+    // unplugged and plugged in again (findIdentity finds it by name then);
+    // empty when there is no such device. The lists are the ones counted last.
     virtual std::string outIdentity(unsigned device) {
         std::string name;
         return outName(device, name) ? name : std::string();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <set>
 
 namespace {
@@ -128,6 +129,32 @@ bool isPortOfClient(const std::string& fullName, const std::string& client) {
 
 bool isMidiThrough(const std::string& fullName) {
     return fullName.find("Midi Through") != std::string::npos;
+}
+
+bool alsaAddressOf(const std::string& fullName, int& client, int& port) {
+    const auto blank = fullName.rfind(' ');
+    if (blank == std::string::npos || !isAlsaAddress(fullName.substr(blank + 1)))
+        return false;
+    const std::string address = fullName.substr(blank + 1);
+    const char* const end = address.data() + address.size();
+    const auto clientPart = std::from_chars(address.data(), end, client);
+    if (clientPart.ec != std::errc() || clientPart.ptr == end || *clientPart.ptr != ':')
+        return false; // more digits than a number holds
+    const auto portPart = std::from_chars(clientPart.ptr + 1, end, port);
+    return portPart.ec == std::errc() && portPart.ptr == end;
+}
+
+int findIdentity(const std::vector<std::string>& list, const std::string& identity) {
+    if (identity.empty())
+        return -1;
+    const auto exact = std::find(list.begin(), list.end(), identity);
+    if (exact != list.end())
+        return int(exact - list.begin());
+    const std::string name = withoutAddress(identity);
+    for (std::size_t k = 0; k < list.size(); ++k)
+        if (!list[k].empty() && withoutAddress(list[k]) == name)
+            return int(k);
+    return -1;
 }
 
 std::string withoutAddress(const std::string& fullName) {

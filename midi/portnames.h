@@ -34,3 +34,12 @@ bool isMidiThrough(const std::string& fullName);
 // The port's name without the address ALSA appends ("client:port 20:0"):
 // an instrument plugged in again may get another client number.
 std::string withoutAddress(const std::string& fullName);
+// The sequencer address ALSA appends to the name; false when there is none.
+bool alsaAddressOf(const std::string& fullName, int& client, int& port);
+
+// Where the device `identity` is in `list` (identities as the platform gives
+// them, ALSA's with the sequencer address at their end): the same name at the
+// same address first, so that two keyboards of one name are each themselves;
+// else the first of the same name wherever it is now, as after a replug.
+// -1 when neither is listed.
+int findIdentity(const std::vector<std::string>& list, const std::string& identity);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "portwatcher.h"
 
+#include <algorithm>
+
 #include "mididevices.h"
 
 PortWatcher::PortWatcher(MidiDevices& devices, QObject* parent)
@@ -8,10 +10,7 @@ PortWatcher::PortWatcher(MidiDevices& devices, QObject* parent)
     m_settle.setSingleShot(true);
     m_settle.setInterval(SettleMs);
     connect(&m_settle, &QTimer::timeout, this, &PortWatcher::check);
-    connect(&m_bell, &NewsBell::heard, this, [this] {
-        if (m_watching)
-            m_settle.start();
-    });
+    connect(&m_bell, &NewsBell::heard, this, &PortWatcher::settle);
     m_look.setInterval(LookMs);
     connect(&m_look, &QTimer::timeout, this, [this] {
         m_devices.platform().keepWatching();
@@ -45,6 +44,15 @@ void PortWatcher::start() {
 void PortWatcher::onNews() {
     // The lists are read on the window's thread once the bell is heard.
     m_bell.ring();
+}
+
+void PortWatcher::settle() {
+    if (!m_watching)
+        return;
+    if (!m_settle.isActive())
+        m_firstNews.start();
+    const qint64 left = MaxWaitMs - m_firstNews.elapsed();
+    m_settle.start(int(std::clamp<qint64>(left, 0, SettleMs)));
 }
 
 void PortWatcher::check() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -16,8 +17,10 @@ class MidiDevices;
 class PortWatcher final : public QObject {
     Q_OBJECT
 public:
-    // How long news settle before the ports are listed.
+    // How long news settle before the ports are listed; a steady stream of
+    // news has the ports listed at the latest this long after its first.
     static constexpr int SettleMs = 30;
+    static constexpr int MaxWaitMs = 250;
     // How often a MIDI system that was not running is looked for (and, when
     // the bell could not be made, how often the ports are listed).
     static constexpr int LookMs = 1000;
@@ -34,11 +37,13 @@ public:
 
 private:
     void onNews(); // any thread
+    void settle();
     void check();
 
     MidiDevices& m_devices;
     DeviceKeeper m_keeper;
     QTimer m_settle;
+    QElapsedTimer m_firstNews; // since the first news the settle timer waits for
     QTimer m_look;
     NewsBell m_bell;
     bool m_watching = false;

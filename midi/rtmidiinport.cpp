@@ -17,7 +17,8 @@ RtMidiInPort::~RtMidiInPort() {
 
 std::unique_ptr<RtMidiInPort> RtMidiInPort::open(RtMidi::Api api, const std::string& fullName,
                                                  const std::string& client, MidiInProc proc,
-                                                 uintptr_t instance) {
+                                                 uintptr_t instance,
+                                                 std::shared_ptr<const SequencerExits> exits) {
     if (!proc)
         return nullptr;
     try {
@@ -25,6 +26,9 @@ std::unique_ptr<RtMidiInPort> RtMidiInPort::open(RtMidi::Api api, const std::str
         port->m_in = makeQuietIn(api, client);
         if (!port->m_in)
             return nullptr;
+        // Marked before the port is looked for: an end told after this cuts it.
+        if (api == RtMidi::LINUX_ALSA)
+            port->m_link = SequencerLink(std::move(exits), fullName);
         const int number = findPort(*port->m_in, fullName);
         if (number < 0)
             return nullptr;
@@ -41,7 +45,8 @@ std::unique_ptr<RtMidiInPort> RtMidiInPort::open(RtMidi::Api api, const std::str
 }
 
 bool RtMidiInPort::reachesDevice() const {
-    return m_in && m_in->isPortOpen();
+    // RtMidi calls the port open after its device has gone.
+    return m_in && m_in->isPortOpen() && !m_link.cut();
 }
 
 void RtMidiInPort::received(double, std::vector<unsigned char>* message, void* self) {

@@ -7,6 +7,7 @@
 
 #include "inputgate.h"
 #include "midiplatform.h"
+#include "sequencerexits.h"
 
 // An input port of an instrument or another program, reached through RtMidi
 // (the ALSA sequencer). Every complete short message goes to the given
@@ -14,10 +15,12 @@
 // nothing, and system exclusive or other long messages never arrive as data.
 class RtMidiInPort final : public MidiInPort {
 public:
-    // nullptr when the port is gone or its MIDI system cannot start.
+    // nullptr when the port is gone or its MIDI system cannot start. `exits`
+    // (the sequencer's, when watched) tells when the port has gone since.
     static std::unique_ptr<RtMidiInPort> open(RtMidi::Api api, const std::string& fullName,
                                               const std::string& client, MidiInProc proc,
-                                              uintptr_t instance);
+                                              uintptr_t instance,
+                                              std::shared_ptr<const SequencerExits> exits = {});
     ~RtMidiInPort() override;
     void reset() override { m_gate.stop(); }
     void start() override { m_gate.start(); }
@@ -31,4 +34,5 @@ private:
 
     std::unique_ptr<RtMidiIn> m_in;
     InputGate m_gate;
+    SequencerLink m_link;
 };

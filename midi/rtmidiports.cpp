@@ -70,8 +70,23 @@ int findPort(RtMidi& midi, const std::string& fullName) {
     return -1;
 }
 
-std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient,
-                                            const JackPortLister& jackPorts) {
+ExternalPortLister::ExternalPortLister(std::string ownClient) : m_client(std::move(ownClient)) {}
+
+ExternalPortLister::~ExternalPortLister() = default;
+
+RtMidi* ExternalPortLister::alsaLister(PortKind kind) {
+    // Made when first needed: a sequencer that is not there yet may come later.
+    if (kind == PortKind::Output) {
+        if (!m_alsaOut)
+            m_alsaOut = makeQuietOut(RtMidi::LINUX_ALSA, m_client);
+        return m_alsaOut.get();
+    }
+    if (!m_alsaIn)
+        m_alsaIn = makeQuietIn(RtMidi::LINUX_ALSA, m_client);
+    return m_alsaIn.get();
+}
+
+std::vector<ExternalPort> ExternalPortLister::list(PortKind kind, const JackPortLister& jackPorts) {
     prepareAudioLibraries();
     std::vector<RtMidi::Api> apis;
     RtMidi::getCompiledApi(apis);
@@ -81,17 +96,20 @@ std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ow
         if (api == RtMidi::UNIX_JACK && jackPorts) {
             if (jackPorts(kind, names)) // false: no server runs
                 for (auto& fullName : names)
-                    if (!fullName.empty() && !isPortOfClient(fullName, ownClient))
+                    if (!fullName.empty() && !isPortOfClient(fullName, m_client))
                         ports.push_back({api, fullName, shortPortName(fullName)});
             continue;
         }
         try {
-            if (kind == PortKind::Output) {
-                if (auto lister = makeQuietOut(api, ownClient))
-                    appendPorts(*lister, api, ownClient, ports);
+            if (api == RtMidi::LINUX_ALSA) {
+                if (RtMidi* lister = alsaLister(kind))
+                    appendPorts(*lister, api, m_client, ports);
+            } else if (kind == PortKind::Output) {
+                if (auto lister = makeQuietOut(api, m_client))
+                    appendPorts(*lister, api, m_client, ports);
             } else {
-                if (auto lister = makeQuietIn(api, ownClient))
-                    appendPorts(*lister, api, ownClient, ports);
+                if (auto lister = makeQuietIn(api, m_client))
+                    appendPorts(*lister, api, m_client, ports);
             }
         } catch (const RtMidiError&) {
             // a system that fails half-way is left out like one that cannot start

@@ -22,8 +22,26 @@ enum class PortKind { Output, Input };
 // `jackPorts`, when given, lists JACK's ports (full names, in JACK's order)
 // instead of RtMidi, and returns false when no JACK server runs.
 using JackPortLister = std::function<bool(PortKind kind, std::vector<std::string>& names)>;
-std::vector<ExternalPort> listExternalPorts(PortKind kind, const std::string& ownClient,
-                                            const JackPortLister& jackPorts = {});
+class ExternalPortLister {
+public:
+    explicit ExternalPortLister(std::string ownClient);
+    ~ExternalPortLister();
+    ExternalPortLister(const ExternalPortLister&) = delete;
+    ExternalPortLister& operator=(const ExternalPortLister&) = delete;
+
+    std::vector<ExternalPort> list(PortKind kind, const JackPortLister& jackPorts = {});
+
+private:
+    RtMidi* alsaLister(PortKind kind);
+
+    std::string m_client;
+    // Every sequencer client that starts or ends is announced to every
+    // program on the desktop, ours included: one that listed and went would
+    // be news that makes us list again. The sequencer is listed through
+    // these two, made once and kept.
+    std::unique_ptr<RtMidiIn> m_alsaIn;
+    std::unique_ptr<RtMidiOut> m_alsaOut;
+};
 
 // An RtMidi object of the given system whose errors never reach the terminal
 // and are never thrown; nullptr when the system cannot start.

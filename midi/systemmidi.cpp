@@ -20,7 +20,8 @@
 #include "soundfontsearch.h"
 
 SystemMidi::SystemMidi(SynthConfig synth, SynthOpener opener, std::string clientName)
-    : m_synth(std::move(synth)), m_openSynth(opener), m_client(std::move(clientName)) {
+    : m_synth(std::move(synth)), m_openSynth(opener), m_client(std::move(clientName)),
+      m_lister(m_client) {
     prepareAudioLibraries();
 }
 
@@ -30,7 +31,7 @@ SystemMidi::~SystemMidi() {
 
 const std::vector<ExternalPort>& SystemMidi::outputs() {
     if (!m_outputsListed) {
-        m_outputs = listExternalPorts(PortKind::Output, m_client, jackLister());
+        m_outputs = m_lister.list(PortKind::Output, jackLister());
         m_outputsListed = true;
     }
     return m_outputs;
@@ -38,7 +39,7 @@ const std::vector<ExternalPort>& SystemMidi::outputs() {
 
 const std::vector<ExternalPort>& SystemMidi::inputs() {
     if (!m_inputsListed) {
-        m_inputs = listExternalPorts(PortKind::Input, m_client, jackLister());
+        m_inputs = m_lister.list(PortKind::Input, jackLister());
         m_inputsListed = true;
     }
     return m_inputs;
@@ -91,7 +92,7 @@ std::unique_ptr<MidiOutPort> SystemMidi::openOut(unsigned device) {
     if (port.api == RtMidi::UNIX_JACK)
         return JackOutPort::open(port.fullName, m_client);
 #endif
-    return RtMidiOutPort::open(port.api, port.fullName, m_client);
+    return RtMidiOutPort::open(port.api, port.fullName, m_client, m_sequencerExits);
 }
 
 std::unique_ptr<MidiInPort> SystemMidi::openIn(unsigned device, MidiInProc proc,
@@ -104,12 +105,15 @@ std::unique_ptr<MidiInPort> SystemMidi::openIn(unsigned device, MidiInProc proc,
     if (port.api == RtMidi::UNIX_JACK)
         return JackInPort::open(port.fullName, m_client, proc, instance);
 #endif
-    return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance);
+    return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance, m_sequencerExits);
 }
 
 namespace {
+// The MIDI system and the port's full name: on ALSA with its sequencer
+// address, which tells two keyboards of one name apart (the keeper matches
+// the name alone when the address is not listed any more).
 std::string identityOf(const ExternalPort& port) {
-    return std::to_string(int(port.api)) + "|" + withoutAddress(port.fullName);
+    return std::to_string(int(port.api)) + "|" + port.fullName;
 }
 } // namespace
 
@@ -147,7 +151,7 @@ void SystemMidi::openWatches(bool announce) {
 #endif
 #ifdef QVB_HAVE_ALSA
     if (!m_alsaWatch)
-        m_alsaWatch = AlsaPortWatch::open(m_client, m_changed);
+        m_alsaWatch = AlsaPortWatch::open(m_client, m_changed, m_sequencerExits);
 #endif
 }
 

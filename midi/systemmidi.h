@@ -6,6 +6,7 @@
 
 #include "midiplatform.h"
 #include "rtmidiports.h"
+#include "sequencerexits.h"
 #include "synthconfig.h"
 
 // The MIDI devices of this computer as the program numbers them: output 0 is
@@ -42,7 +43,7 @@ public:
     std::unique_ptr<MidiOutPort> openOut(unsigned device) override;
     std::unique_ptr<MidiInPort> openIn(unsigned device, MidiInProc proc,
                                        uintptr_t instance) override;
-    // The MIDI system and the port's name without ALSA's client number.
+    // The MIDI system and the port's name with ALSA's sequencer address.
     std::string outIdentity(unsigned device) override;
     std::string inIdentity(unsigned device) override;
     // JACK's port registrations and the ALSA sequencer's announcements.
@@ -61,6 +62,7 @@ private:
     SynthConfig m_synth;
     SynthOpener m_openSynth;
     std::string m_client;
+    ExternalPortLister m_lister;
     std::vector<ExternalPort> m_outputs;
     std::vector<ExternalPort> m_inputs;
     bool m_outputsListed = false;
@@ -71,4 +73,6 @@ private:
     PortsChangedFn m_changed;
     std::unique_ptr<JackPortWatch> m_jackWatch;
     std::unique_ptr<AlsaPortWatch> m_alsaWatch;
+    // The sequencer's ends as the watch hears them; the ports opened to it read them.
+    std::shared_ptr<SequencerExits> m_sequencerExits = std::make_shared<SequencerExits>();
 };

@@ -54,6 +54,9 @@ TESTS=(
   dpkg-dev file
   # the package's check in a clean Debian root (tests/packaging/debootstrap-check.sh, by hand)
   debootstrap
+  # a small virtual machine with a real ALSA sequencer and virtual MIDI cards
+  # (tests/guest/run-in-guest.sh): Debian's kernel booted by qemu, busybox in its initramfs
+  qemu-system-x86 linux-image-amd64 busybox-static xz-utils cpio alsa-utils
   # artwork generator (tools/, only with -DQVB_BUILD_ARTWORK_TOOL=ON): the music font
   fonts-freefont-ttf
 )

@@ -143,6 +143,8 @@ class TestMidiSettings : public QObject {
 private slots:
     void closingAppliesOnlyAChangedChoiceOnOk_data();
     void closingAppliesOnlyAChangedChoiceOnOk();
+    void theDeviceChosenIsTheOneOpenedWhateverCameAndWent_data();
+    void theDeviceChosenIsTheOneOpenedWhateverCameAndWent();
     void devicesGetOneButtonPerRow_data();
     void devicesGetOneButtonPerRow();
     void nextOpeningChecksTheDeviceInUseAgain();
@@ -222,6 +224,72 @@ void TestMidiSettings::closingAppliesOnlyAChangedChoiceOnOk() {
     QVERIFY(!control(&f.dialog, 20001));
     QVERIFY(!control(&f.dialog, 20100));
     QVERIFY(f.dialog.findChildren<QRadioButton*>().size() == 1); // the hidden 1119
+}
+
+void TestMidiSettings::theDeviceChosenIsTheOneOpenedWhateverCameAndWent_data() {
+    QTest::addColumn<QStringList>("outs");
+    QTest::addColumn<QStringList>("ins");
+    QTest::addColumn<int>("outInUse");
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QStringList>("outsMeanwhile");
+    QTest::addColumn<QStringList>("insMeanwhile");
+    QTest::addColumn<bool>("keeperSwitchedToSynth");
+    QTest::addColumn<QStringList>("log");
+    QTest::addColumn<int>("outAfter");
+    QTest::addColumn<int>("inAfter");
+
+    const QStringList outs{"Synth", "Piano", "Organ"};
+    const QStringList ins{"Piano", "Organ"};
+    QTest::newRow("an output plugged in above the one chosen")
+        << outs << ins << 0 << QList<int>{20003} << QStringList{"Synth", "Drums", "Piano", "Organ"}
+        << ins << false << QStringList{"closeOut 0", "openOut 3"} << 3 << 0;
+    QTest::newRow("an input plugged in above the one chosen")
+        << outs << ins << 0 << QList<int>{20101} << outs << QStringList{"Drums", "Piano", "Organ"}
+        << false << QStringList{"closeIn 0", "openIn 2"} << 0 << 2;
+    QTest::newRow("the output chosen unplugged: nothing else is opened")
+        << outs << ins << 0 << QList<int>{20003} << QStringList{"Synth", "Piano"} << ins << false
+        << QStringList{} << 0 << 0;
+    QTest::newRow("the input chosen unplugged: nothing else is opened")
+        << outs << ins << 0 << QList<int>{20101} << outs << QStringList{"Piano"} << false
+        << QStringList{} << 0 << 0;
+    QTest::newRow("the keeper's switch to the synthesizer is not undone")
+        << outs << ins << 1 << QList<int>{} << QStringList{"Synth", "Organ"} << ins << true
+        << QStringList{} << 0 << 0;
+    QTest::newRow("the output in use under a new number is not reopened")
+        << outs << ins << 2 << QList<int>{} << QStringList{"Synth", "Organ"} << ins << false
+        << QStringList{} << 1 << 0;
+}
+
+// While the dialog is open, instruments come and go and the device keeper
+// acts on it: OK opens the device whose row was chosen, under its number now.
+void TestMidiSettings::theDeviceChosenIsTheOneOpenedWhateverCameAndWent() {
+    QFETCH(QStringList, outs);
+    QFETCH(QStringList, ins);
+    QFETCH(int, outInUse);
+    QFETCH(QList<int>, clicks);
+    QFETCH(QStringList, outsMeanwhile);
+    QFETCH(QStringList, insMeanwhile);
+    QFETCH(bool, keeperSwitchedToSynth);
+    QFETCH(QStringList, log);
+    QFETCH(int, outAfter);
+    QFETCH(int, inAfter);
+
+    Fixture f(outs, ins, outInUse, 0);
+    f.run([&] {
+        for (int id : clicks)
+            f.click(id);
+        f.platform.outs = outsMeanwhile;
+        f.platform.ins = insMeanwhile;
+        if (keeperSwitchedToSynth) {
+            f.midi->lostOutIdentity = f.midi->outIdentity;
+            f.midi->switchOutput(0, false);
+        }
+        f.platform.log.clear();
+        f.close("OK");
+    });
+    QCOMPARE(f.platform.log, log);
+    QCOMPARE(f.midi->outDevice, outAfter);
+    QCOMPARE(f.midi->inDevice, inAfter);
 }
 
 void TestMidiSettings::devicesGetOneButtonPerRow_data() {
