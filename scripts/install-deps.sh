@@ -26,6 +26,8 @@ GAME=(
   librtmidi-dev libjack-jackd2-dev libasound2-dev
   # Qt's SQLite driver: the history of rounds is kept in an SQLite file
   libqt6sql6-sqlite
+  # the pitch of what the microphone hears
+  libaubio-dev
 )
 
 TESTS=(
