@@ -37,15 +37,18 @@ std::vector<HeardNote> NoteListener::listen(const float* samples, std::size_t co
 }
 
 bool NoteListener::onset(double levelDb) {
-    bool rose = false;
+    bool rising = false;
     if (!m_levels.empty() && levelDb >= m_rules.silenceDb) {
         const double quietest = *std::min_element(m_levels.begin(), m_levels.end());
-        rose = levelDb - quietest >= m_rules.onsetRiseDb;
+        rising = levelDb - quietest >= m_rules.onsetRiseDb;
     }
     m_levels.push_back(levelDb);
     if (m_levels.size() > m_onsetFrames)
         m_levels.pop_front();
-    return rose;
+    // One rise is one onset, however many hops it takes.
+    const bool starts = rising && !m_rising;
+    m_rising = rising;
+    return starts;
 }
 
 void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers) {

@@ -64,6 +64,7 @@ private:
     std::deque<double> m_levels;  // the onset span's levels, newest last
     int m_lastAnswer = -1;        // -1: the next steady key answers whatever it is
     std::size_t m_unvoicedRun = 0;
+    bool m_rising = false; // the level is still rising from the latest onset
     bool m_onsetSinceAnswer = false;
     std::size_t m_sinceOnset = 0; // frames judged after the latest onset
 };
