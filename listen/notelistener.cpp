@@ -36,11 +36,21 @@ std::vector<HeardNote> NoteListener::listen(const float* samples, std::size_t co
     return answers;
 }
 
-bool NoteListener::onset(double levelDb) {
+bool NoteListener::onset(double hopDb) {
+    // The level over 20 ms, longer than the period of the low C: a single hop
+    // of a low note swings by 10 dB with its waveform's peaks.
+    m_hopPowers.push_back(std::pow(10.0, hopDb / 10.0));
+    if (m_hopPowers.size() > 4)
+        m_hopPowers.pop_front();
+    double power = 0;
+    for (double p : m_hopPowers)
+        power += p / double(m_hopPowers.size());
+    const double levelDb = power > 1e-20 ? 10.0 * std::log10(power) : -200.0;
+    m_levelDb = levelDb;
     bool rising = false;
     if (!m_levels.empty() && levelDb >= m_rules.silenceDb) {
-        const double quietest = *std::min_element(m_levels.begin(), m_levels.end());
-        rising = levelDb - quietest >= m_rules.onsetRiseDb;
+        m_quietestDb = *std::min_element(m_levels.begin(), m_levels.end());
+        rising = levelDb - m_quietestDb >= m_rules.onsetRiseDb;
     }
     m_levels.push_back(levelDb);
     if (m_levels.size() > m_onsetFrames)
@@ -52,7 +62,10 @@ bool NoteListener::onset(double levelDb) {
 }
 
 void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers) {
-    if (onset(frame.levelDb)) {
+    // A swell within a held note (a choir's voices beating, a bow's
+    // pressure) is no new note: the rise must come out of a dip below the
+    // level the last answer was heard at.
+    if (onset(frame.levelDb) && m_quietestDb <= m_answerLevelDb - m_rules.onsetRiseDb) {
         m_onsetSinceAnswer = true;
         m_sinceOnset = 0;
     } else {
@@ -69,8 +82,10 @@ void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers
     if (m_recent.size() > m_holdFrames)
         m_recent.pop_front();
 
-    m_unvoicedRun = judged.voiced ? 0 : m_unvoicedRun + 1;
-    if (m_unvoicedRun >= m_pauseFrames)
+    // A pause is silence: a choir or a bowed string that wavers for a moment
+    // is still the same note.
+    m_silentRun = frame.levelDb < m_rules.silenceDb ? m_silentRun + 1 : 0;
+    if (m_silentRun >= m_pauseFrames)
         m_lastAnswer = -1;
 
     int note = 0;
@@ -84,6 +99,7 @@ void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers
         return;
     answers.push_back({note, cents, frame.endSample});
     m_lastAnswer = note;
+    m_answerLevelDb = m_levelDb;
     m_onsetSinceAnswer = false;
 }
 
@@ -98,6 +114,9 @@ bool NoteListener::steadyKey(int& note, double& cents) const {
             return false;
         offsets.push_back(j.cents);
     }
+    const auto [low, high] = std::minmax_element(offsets.begin(), offsets.end());
+    if (*high - *low > m_rules.maxSpanCents)
+        return false;
     // The drift: the slope of a straight line through the hold's pitches.
     const double n = double(offsets.size());
     const double meanT = (n - 1) / 2.0;

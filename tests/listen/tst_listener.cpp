@@ -159,8 +159,11 @@ void TestListener::soundsGiveTheseAnswers_data() {
     QTest::newRow("the same key after a pause")
         << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60}, {150, 0, 0, 0}, {300, 60, 60}}
         << "60 60";
-    QTest::newRow("the same key, struck again louder")
-        << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60, 0.05}, {300, 60, 60, 0.4}} << "60 60";
+    QTest::newRow("the same key again out of a short dip")
+        << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60, 0.3}, {40, 60, 60, 0.02}, {300, 60, 60, 0.3}}
+        << "60 60";
+    QTest::newRow("a swell on a held key is no new note")
+        << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60, 0.05}, {300, 60, 60, 0.4}} << "60";
     QTest::newRow("the same key a little louder is no new note")
         << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60, 0.2}, {300, 60, 60, 0.3}} << "60";
     QTest::newRow("below the lowest key")
