@@ -7,8 +7,8 @@
 // and the CPU the listening costs. A measurement, not a test:
 //   QVB_LISTEN_SOUNDFONT=/path/FluidR3_GM.sf2 build/listen_bench
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -34,8 +34,8 @@ double median(std::vector<double> v) {
 }
 
 struct Listening {
-    double cpu = 0;     // seconds spent listening
-    double audio = 0;   // seconds listened to
+    double cpu = 0;   // seconds spent listening
+    double audio = 0; // seconds listened to
     std::vector<HeardNote> answers;
 };
 
@@ -74,7 +74,8 @@ int printTrack(FluidSynthOut& synth, int argc, char** argv) {
     const double rate = synth.sampleRate();
     const auto sound = renderNote(synth, played);
     // The pitch meter of the synthesizer's tests, over 200-500 ms, for comparison.
-    const std::vector<float> steady(sound.begin() + long(0.3 * rate), sound.begin() + long(0.6 * rate));
+    const std::vector<float> steady(sound.begin() + long(0.3 * rate),
+                                    sound.begin() + long(0.6 * rate));
     std::printf("pitch meter: %.2f Hz\n", fundamentalHz(steady, rate));
     auto detector = PitchDetector::create(rate, 61.7);
     detector->feed(sound.data(), sound.size(), [&](const PitchFrame& f) {
@@ -144,11 +145,15 @@ int main(int argc, char** argv) {
                     if (first.note == sounding)
                         ++rightOnSounding;
                     const double latencyMs =
-                        1000.0 * (double(first.atSample) - double(onsetSample(played, rate))) / rate;
+                        1000.0 * (double(first.atSample) - double(onsetSample(played, rate))) /
+                        rate;
                     if (first.note == key) {
                         ++right;
                         ++programRight;
-                        (key < 48 ? latencyLow : key < 60 ? latencyMid : latencyHigh).push_back(latencyMs);
+                        (key < 48   ? latencyLow
+                         : key < 60 ? latencyMid
+                                    : latencyHigh)
+                            .push_back(latencyMs);
                     } else if ((first.note - key) % 12 == 0) {
                         ++octave;
                         std::printf("  octave: %s %d v%d%s heard %d\n", program.name, key, velocity,
@@ -164,9 +169,10 @@ int main(int argc, char** argv) {
                         compass.lowestNote = 60;
                         const Listening short_ = listenTo(sound, rate, compass);
                         if (!short_.answers.empty() && short_.answers.front().note == key)
-                            latencyCompass.push_back(
-                                1000.0 * (double(short_.answers.front().atSample) -
-                                          double(onsetSample(played, rate))) / rate);
+                            latencyCompass.push_back(1000.0 *
+                                                     (double(short_.answers.front().atSample) -
+                                                      double(onsetSample(played, rate))) /
+                                                     rate);
                     }
                 }
             }
@@ -180,10 +186,11 @@ int main(int argc, char** argv) {
     std::printf("the SoundFont plays %d notes off their key; counted on the key they sound, "
                 "right at the first answer %.2f %%\n",
                 offKey, 100.0 * rightOnSounding / notes);
-    std::printf("onset to judgement, median (window %zu): C-c (36-47) %.1f ms, c-C' (48-59) %.1f ms, "
-                "C' and above %.1f ms; C' and above with the C' window: %.1f ms\n",
-                NoteListener::create(rate, whole)->detector().windowSize(), median(latencyLow),
-                median(latencyMid), median(latencyHigh), median(latencyCompass));
+    std::printf(
+        "onset to judgement, median (window %zu): C-c (36-47) %.1f ms, c-C' (48-59) %.1f ms, "
+        "C' and above %.1f ms; C' and above with the C' window: %.1f ms\n",
+        NoteListener::create(rate, whole)->detector().windowSize(), median(latencyLow),
+        median(latencyMid), median(latencyHigh), median(latencyCompass));
 
     const auto noise = pinkNoise(60, rate, -30, 30);
     const Listening noiseHeard = listenTo(noise, rate, whole);

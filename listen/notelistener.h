@@ -16,7 +16,7 @@ struct HeardNote {
 
 // When a pitch counts as a note.
 struct ListeningRules {
-    int lowestNote = 36;        // the lowest key to hear (sizes the window)
+    int lowestNote = 36; // the lowest key to hear (sizes the window)
     int highestNote = 96;
     double minConfidence = 0.9; // how periodic each judgement must be
     double holdMs = 60;         // the same key held that long makes an answer
@@ -27,10 +27,10 @@ struct ListeningRules {
     // Speech wanders within a syllable; a note held steady, even with a
     // vibrato, stays within this span over the hold.
     double maxSpanCents = 25;
-    double silenceDb = -60;     // quieter than this is nobody playing
-    double onsetRiseDb = 9;     // a rise this steep starts a new note
-    double onsetSpanMs = 100;   // ... measured against the quietest hop of this span
-    double pauseMs = 80;        // this long in silence, and the same key may answer again
+    double silenceDb = -60;   // quieter than this is nobody playing
+    double onsetRiseDb = 9;   // a rise this steep starts a new note
+    double onsetSpanMs = 100; // ... measured against the quietest hop of this span
+    double pauseMs = 80;      // this long in silence, and the same key may answer again
 };
 
 // Turns the pitch heard into answers: a key counts once it has held steady
@@ -39,7 +39,8 @@ struct ListeningRules {
 class NoteListener {
 public:
     // nullptr when the rate or the rules make no sense.
-    static std::unique_ptr<NoteListener> create(double sampleRate, const ListeningRules& rules = {});
+    static std::unique_ptr<NoteListener> create(double sampleRate,
+                                                const ListeningRules& rules = {});
 
     // The answers that the block completes (usually none).
     std::vector<HeardNote> listen(const float* samples, std::size_t count);
@@ -63,12 +64,12 @@ private:
     std::size_t m_onsetFrames;
     std::size_t m_pauseFrames;
     double m_hopSeconds;
-    std::deque<Judged> m_recent;  // the hold's frames, newest last
+    std::deque<Judged> m_recent;    // the hold's frames, newest last
     std::deque<double> m_hopPowers; // the last hops' mean squares
-    std::deque<double> m_levels;  // the onset span's levels, newest last
-    int m_lastAnswer = -1;        // -1: the next steady key answers whatever it is
+    std::deque<double> m_levels;    // the onset span's levels, newest last
+    int m_lastAnswer = -1;          // -1: the next steady key answers whatever it is
     std::size_t m_silentRun = 0;
-    bool m_rising = false; // the level is still rising from the latest onset
+    bool m_rising = false;         // the level is still rising from the latest onset
     double m_levelDb = -200;       // over the last 20 ms
     double m_quietestDb = -200;    // of the onset span, before the latest hop
     double m_answerLevelDb = -200; // when the last answer was given

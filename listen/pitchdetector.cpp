@@ -37,7 +37,8 @@ std::unique_ptr<PitchDetector> PitchDetector::create(double sampleRate, double l
     // The listener applies its own gate on the level; aubio's would hide
     // soft notes behind a fixed -50 dB.
     aubio_pitch_set_silence(aubio->pitch, -90);
-    return std::unique_ptr<PitchDetector>(new PitchDetector(sampleRate, window, hop, std::move(aubio)));
+    return std::unique_ptr<PitchDetector>(
+        new PitchDetector(sampleRate, window, hop, std::move(aubio)));
 }
 
 PitchDetector::PitchDetector(double rate, std::size_t window, std::size_t hop,

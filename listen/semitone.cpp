@@ -11,7 +11,9 @@ NearestKey nearestKey(double hz) {
     return {int(nearest), 100.0 * (key - nearest)};
 }
 
-double keyHz(int note) { return 440.0 * std::exp2((note - 69) / 12.0); }
+double keyHz(int note) {
+    return 440.0 * std::exp2((note - 69) / 12.0);
+}
 
 std::size_t windowFor(double sampleRate, double lowestHz) {
     std::size_t window = 64;

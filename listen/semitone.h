@@ -4,8 +4,8 @@
 
 // The key of the keyboard nearest to a frequency, with A' = 440 Hz on key 69.
 struct NearestKey {
-    int note = 0;      // MIDI note number
-    double cents = 0;  // how far the frequency lies above (+) or below (-) it
+    int note = 0;     // MIDI note number
+    double cents = 0; // how far the frequency lies above (+) or below (-) it
 };
 NearestKey nearestKey(double hz);
 

@@ -14,7 +14,7 @@
 
 std::string listeningSoundFont() {
     const char* path = std::getenv("QVB_LISTEN_SOUNDFONT");
-    struct stat st{};
+    struct stat st {};
     if (!path || ::stat(path, &st) != 0 || !S_ISREG(st.st_mode))
         return {};
     return path;
@@ -76,7 +76,8 @@ std::vector<float> renderGlide(FluidSynthOut& synth, int program, int fromNote, 
     synth.sendShort(packShortMessage(0xB0, 38, 0));
     const int centre = (fromNote + toNote) / 2;
     const auto bend = [&](double note) {
-        const int value = std::clamp(int(std::lround(8192 + (note - centre) * 8192 / 12.0)), 0, 16383);
+        const int value =
+            std::clamp(int(std::lround(8192 + (note - centre) * 8192 / 12.0)), 0, 16383);
         synth.sendShort(packShortMessage(0xE0, uint8_t(value & 0x7F), uint8_t(value >> 7)));
     };
     bend(fromNote);
@@ -129,7 +130,8 @@ std::vector<float> germanSpeech(const std::string& text, double rate) {
     if (fd < 0)
         return {};
     ::close(fd);
-    FILE* espeak = ::popen(("espeak-ng -v de -w " + std::string(path) + " 2>/dev/null").c_str(), "w");
+    FILE* espeak =
+        ::popen(("espeak-ng -v de -w " + std::string(path) + " 2>/dev/null").c_str(), "w");
     if (!espeak) {
         std::remove(path);
         return {};
@@ -146,7 +148,8 @@ std::vector<float> germanSpeech(const std::string& text, double rate) {
     }
     std::remove(path);
     double speechRate = 0;
-    const std::vector<float> speech = status == 0 ? wavFirstChannel(bytes, speechRate) : std::vector<float>();
+    const std::vector<float> speech =
+        status == 0 ? wavFirstChannel(bytes, speechRate) : std::vector<float>();
     if (speech.empty() || speechRate <= 0)
         return {};
     // Up to the microphone's rate: linear between espeak-ng's samples is

@@ -21,10 +21,10 @@ struct PlayedNote {
     int program = 0;
     int note = 60;
     int velocity = 110;
-    bool vibrato = false;    // the modulation wheel half up
-    double leadMs = 100;     // silence before the note-on
-    double holdMs = 700;     // note-on to note-off
-    double tailMs = 200;     // after the note-off
+    bool vibrato = false; // the modulation wheel half up
+    double leadMs = 100;  // silence before the note-on
+    double holdMs = 700;  // note-on to note-off
+    double tailMs = 200;  // after the note-off
 };
 // The sound; the note-on falls on sample `onsetSample` (leadMs in).
 std::vector<float> renderNote(FluidSynthOut& synth, const PlayedNote& played);
@@ -51,6 +51,6 @@ struct ListeningProgram {
     int program;
 };
 inline constexpr ListeningProgram ListeningPrograms[] = {
-    {"piano", 0},        {"violin", 40},      {"flute", 73},      {"clarinet", 71},
-    {"trumpet", 56},     {"Choir Aahs", 52},  {"Voice Oohs", 53},
+    {"piano", 0},    {"violin", 40},     {"flute", 73},      {"clarinet", 71},
+    {"trumpet", 56}, {"Choir Aahs", 52}, {"Voice Oohs", 53},
 };

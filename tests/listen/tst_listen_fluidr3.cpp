@@ -80,8 +80,8 @@ void TestListenFluidR3::playedNoteIsHeardOnItsKey() {
     // highest samples dip and swell in their loops as if sung anew.
     const QString row = QTest::currentDataTag();
     const QString name = row.section(" v", 0, 0);
-    if (QStringList{"Choir Aahs 36", "Choir Aahs 45", "Choir Aahs 72", "Voice Oohs 84"}
-            .contains(name) ||
+    if (QStringList{"Choir Aahs 36", "Choir Aahs 45", "Choir Aahs 72", "Voice Oohs 84"}.contains(
+            name) ||
         (row.startsWith("Choir Aahs 84 v") && vibrato))
         QEXPECT_FAIL("", "the listener does not hear this sample as one note yet", Continue);
     // One note held is one answer, on its key.

@@ -37,7 +37,8 @@ std::vector<float> tone(const std::vector<Stretch>& stretches) {
             const double fade = std::min({1.0, fadeIn ? double(i) / (0.005 * Rate) : 1.0,
                                           fadeOut ? double(n - i) / (0.005 * Rate) : 1.0});
             const double a = s.amplitude * fade;
-            out.push_back(float(a * (std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.25 * std::sin(3 * phase))));
+            out.push_back(float(
+                a * (std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.25 * std::sin(3 * phase))));
         }
     }
     return out;
@@ -91,7 +92,8 @@ void TestListener::nearestKeyAndCents_data() {
     QTest::newRow("top C") << 1046.502 << 84 << 0.0;
     QTest::newRow("A' 40 cents sharp") << 440.0 * std::exp2(40 / 1200.0) << 69 << 40.0;
     QTest::newRow("A' 40 cents flat") << 440.0 * std::exp2(-40 / 1200.0) << 69 << -40.0;
-    QTest::newRow("60 cents above A' is B-flat, 40 flat") << 440.0 * std::exp2(60 / 1200.0) << 70 << -40.0;
+    QTest::newRow("60 cents above A' is B-flat, 40 flat")
+        << 440.0 * std::exp2(60 / 1200.0) << 70 << -40.0;
     QTest::newRow("no pitch") << 0.0 << 0 << 0.0;
     QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0 << 0.0;
 }
@@ -160,7 +162,10 @@ void TestListener::soundsGiveTheseAnswers_data() {
         << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60}, {150, 0, 0, 0}, {300, 60, 60}}
         << "60 60";
     QTest::newRow("the same key again out of a short dip")
-        << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60, 0.3}, {40, 60, 60, 0.02}, {300, 60, 60, 0.3}}
+        << std::vector<Stretch>{{100, 0, 0, 0},
+                                {300, 60, 60, 0.3},
+                                {40, 60, 60, 0.02},
+                                {300, 60, 60, 0.3}}
         << "60 60";
     QTest::newRow("a swell on a held key is no new note")
         << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60, 0.05}, {300, 60, 60, 0.4}} << "60";
@@ -201,7 +206,8 @@ void TestListener::blockSizeChangesNothing_data() {
 
 void TestListener::blockSizeChangesNothing() {
     QFETCH(int, block);
-    const auto sound = tone({{100, 0, 0, 0}, {300, 60, 60}, {300, 64, 64}, {150, 0, 0, 0}, {300, 64, 64}});
+    const auto sound =
+        tone({{100, 0, 0, 0}, {300, 60, 60}, {300, 64, 64}, {150, 0, 0, 0}, {300, 64, 64}});
     const auto reference = heard(sound, 480);
     const auto notes = heard(sound, std::size_t(block));
     QCOMPARE(keys(notes), QString("60 64 64"));
@@ -240,7 +246,8 @@ void TestListener::nonsenseSettingsAreRefused_data() {
     QTest::addColumn<bool>("made");
     QTest::newRow("the usual") << 48000.0 << 36 << 96 << 60.0 << true;
     QTest::newRow("rate 0") << 0.0 << 36 << 96 << 60.0 << false;
-    QTest::newRow("rate not a number") << std::numeric_limits<double>::quiet_NaN() << 36 << 96 << 60.0 << false;
+    QTest::newRow("rate not a number")
+        << std::numeric_limits<double>::quiet_NaN() << 36 << 96 << 60.0 << false;
     QTest::newRow("rate 1 MHz") << 1e6 << 36 << 96 << 60.0 << false;
     QTest::newRow("lowest above highest") << 48000.0 << 80 << 60 << 60.0 << false;
     QTest::newRow("note 200") << 48000.0 << 36 << 200 << 60.0 << false;
