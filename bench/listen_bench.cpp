@@ -123,7 +123,9 @@ int main(int argc, char** argv) {
                     // over the steady part (a few of FluidR3's samples lie a semitone off).
                     const std::vector<float> steady(sound.begin() + long(0.4 * rate),
                                                     sound.begin() + long(0.7 * rate));
-                    const int sounding = nearestKey(fundamentalHz(steady, rate)).note;
+                    // Where the meter finds no pitch (the choir's lowest notes) the key stands.
+                    const int measured = nearestKey(fundamentalHz(steady, rate)).note;
+                    const int sounding = measured > 0 ? measured : key;
                     if (sounding != key) {
                         ++offKey;
                         std::printf("  the SoundFont plays %s %d v%d%s as %d\n", program.name, key,
