@@ -10,6 +10,16 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh --tests
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQVB_BUILD_TESTS=ON -DQVB_BUILD_BENCH=ON
 cmake --build build --parallel "$(nproc)"
+# FluidR3, the recorded instruments the microphone's listener is tested with:
+# unpacked into the build folder, never installed (installed, it would become
+# the machine's default SoundFont and change what every other test hears).
+fluidr3=build/fluidr3/usr/share/sounds/sf2/FluidR3_GM.sf2
+if [ ! -f "$fluidr3" ]; then
+  (cd build && apt-get download fluid-soundfont-gm && dpkg-deb -x fluid-soundfont-gm_*.deb fluidr3 &&
+    rm -f fluid-soundfont-gm_*.deb) ||
+    echo "fluid-soundfont-gm could not be fetched: the listener's tests on FluidR3 are skipped." >&2
+fi
+export QVB_LISTEN_SOUNDFONT="$PWD/$fluidr3"
 ./scripts/clean-stale-jack.sh
 ctest --test-dir build --output-on-failure --timeout 600
 

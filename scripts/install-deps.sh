@@ -26,6 +26,8 @@ GAME=(
   librtmidi-dev libjack-jackd2-dev libasound2-dev
   # Qt's SQLite driver: the history of rounds is kept in an SQLite file
   libqt6sql6-sqlite
+  # the pitch of what the microphone hears
+  libaubio-dev
 )
 
 TESTS=(
@@ -44,6 +46,8 @@ TESTS=(
   sqlite3
   # end-to-end tests: an accessibility bus, and a screen reader's view of it
   at-spi2-core python3-pyatspi
+  # speech that the microphone's listener must not take for notes
+  espeak-ng
   # benchmarks
   libbenchmark-dev
   # sanitizer and fuzzing builds

@@ -1,0 +1,225 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The microphone's listener over the whole table of notes it is measured
+// with: seven programs of FluidR3, keys 36-84, velocities 60 and 110, with and
+// without vibrato; then a minute of pink noise and a minute of German speech.
+// Prints the share of first answers on the right key, octave errors, answers
+// from noise and speech, the latency from the note's onset to its judgement
+// and the CPU the listening costs. A measurement, not a test:
+//   QVB_LISTEN_SOUNDFONT=/path/FluidR3_GM.sf2 build/listen_bench
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "fluidsynthout.h"
+#include "heardsounds.h"
+#include "notelistener.h"
+#include "pitchmeter.h"
+#include "semitone.h"
+
+namespace {
+double cpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+double median(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct Listening {
+    double cpu = 0;   // seconds spent listening
+    double audio = 0; // seconds listened to
+    std::vector<HeardNote> answers;
+};
+
+Listening listenTo(const std::vector<float>& sound, double rate, const ListeningRules& rules) {
+    Listening result;
+    auto listener = NoteListener::create(rate, rules);
+    const double start = cpuSeconds();
+    // Blocks of 10 ms, as a capture stream of that latency delivers them.
+    const std::size_t block = std::size_t(rate / 100);
+    for (std::size_t at = 0; at < sound.size(); at += block) {
+        auto heard = listener->listen(sound.data() + at, std::min(block, sound.size() - at));
+        result.answers.insert(result.answers.end(), heard.begin(), heard.end());
+    }
+    result.cpu = cpuSeconds() - start;
+    result.audio = double(sound.size()) / rate;
+    return result;
+}
+
+// A minute of German speech: a text read aloud until a minute is full.
+const char* const GermanText =
+    "Heute üben wir das Hören von Tönen. Die Lehrerin spielt einen Ton auf dem Klavier, und "
+    "die Schülerinnen und Schüler sollen ihn benennen. Manchmal ist es ein hohes C, manchmal "
+    "ein tiefes G. Wer richtig antwortet, bekommt einen Punkt. Wer sich irrt, verliert einen. "
+    "Nach der Stunde gehen alle nach Hause und erzählen ihren Eltern, was sie gelernt haben. "
+    "Am Wochenende fahren wir mit dem Fahrrad an den See, wenn das Wetter schön bleibt. "
+    "Vergiss bitte nicht, die Noten für die Probe am Donnerstag mitzubringen. ";
+} // namespace
+
+// `listen_bench PROGRAM KEY [VELOCITY [vibrato]]`: the pitch track of one note, hop by hop.
+int printTrack(FluidSynthOut& synth, int argc, char** argv) {
+    PlayedNote played;
+    played.program = std::atoi(argv[1]);
+    played.note = std::atoi(argv[2]);
+    played.velocity = argc > 3 ? std::atoi(argv[3]) : 110;
+    played.vibrato = argc > 4;
+    const double rate = synth.sampleRate();
+    const auto sound = renderNote(synth, played);
+    // The pitch meter of the synthesizer's tests, over 200-500 ms, for comparison.
+    const std::vector<float> steady(sound.begin() + long(0.3 * rate),
+                                    sound.begin() + long(0.6 * rate));
+    std::printf("pitch meter: %.2f Hz\n", fundamentalHz(steady, rate));
+    auto detector = PitchDetector::create(rate, 61.7);
+    detector->feed(sound.data(), sound.size(), [&](const PitchFrame& f) {
+        std::printf("%7.1f ms %8.2f Hz conf %.3f level %6.1f dB\n",
+                    1000.0 * (double(f.endSample) - double(onsetSample(played, rate))) / rate, f.hz,
+                    f.confidence, f.levelDb);
+    });
+    return 0;
+}
+
+int main(int argc, char** argv) {
+
+    const std::string soundFont = listeningSoundFont();
+    if (soundFont.empty()) {
+        std::fprintf(stderr, "QVB_LISTEN_SOUNDFONT names no SoundFont file (FluidR3_GM.sf2).\n");
+        return 2;
+    }
+    auto synth = openListeningSynth(soundFont);
+    if (!synth) {
+        std::fprintf(stderr, "%s does not load.\n", soundFont.c_str());
+        return 2;
+    }
+    if (argc > 2)
+        return printTrack(*synth, argc, argv);
+    const double rate = synth->sampleRate();
+    std::printf("SoundFont %s, %.0f Hz\n", soundFont.c_str(), rate);
+
+    ListeningRules whole; // keys 36 up: the window for the low C
+    int notes = 0, right = 0, octave = 0, silent = 0, wrong = 0, extra = 0, offKey = 0,
+        rightOnSounding = 0;
+    double cpu = 0, audio = 0;
+    std::vector<double> latencyLow, latencyMid, latencyHigh, latencyCompass;
+    for (const ListeningProgram& program : ListeningPrograms) {
+        int programRight = 0, programNotes = 0;
+        for (int key = 36; key <= 84; ++key) {
+            for (int velocity : {60, 110}) {
+                for (bool vibrato : {false, true}) {
+                    PlayedNote played;
+                    played.program = program.program;
+                    played.note = key;
+                    played.velocity = velocity;
+                    played.vibrato = vibrato;
+                    const auto sound = renderNote(*synth, played);
+                    // The key the SoundFont really plays, by the synthesizer tests' pitch meter
+                    // over the steady part (a few of FluidR3's samples lie a semitone off).
+                    const std::vector<float> steady(sound.begin() + long(0.4 * rate),
+                                                    sound.begin() + long(0.7 * rate));
+                    // Where the meter finds no pitch (the choir's lowest notes) the key stands.
+                    const int measured = nearestKey(fundamentalHz(steady, rate)).note;
+                    const int sounding = measured > 0 ? measured : key;
+                    if (sounding != key) {
+                        ++offKey;
+                        std::printf("  the SoundFont plays %s %d v%d%s as %d\n", program.name, key,
+                                    velocity, vibrato ? " vibrato" : "", sounding);
+                    }
+                    const Listening heard = listenTo(sound, rate, whole);
+                    cpu += heard.cpu;
+                    audio += heard.audio;
+                    ++notes;
+                    ++programNotes;
+                    if (heard.answers.empty()) {
+                        ++silent;
+                        std::printf("  no answer: %s %d v%d%s\n", program.name, key, velocity,
+                                    vibrato ? " vibrato" : "");
+                        continue;
+                    }
+                    extra += int(heard.answers.size()) - 1;
+                    const HeardNote& first = heard.answers.front();
+                    if (first.note == sounding)
+                        ++rightOnSounding;
+                    const double latencyMs =
+                        1000.0 * (double(first.atSample) - double(onsetSample(played, rate))) /
+                        rate;
+                    if (first.note == key) {
+                        ++right;
+                        ++programRight;
+                        (key < 48   ? latencyLow
+                         : key < 60 ? latencyMid
+                                    : latencyHigh)
+                            .push_back(latencyMs);
+                    } else if ((first.note - key) % 12 == 0) {
+                        ++octave;
+                        std::printf("  octave: %s %d v%d%s heard %d\n", program.name, key, velocity,
+                                    vibrato ? " vibrato" : "", first.note);
+                    } else {
+                        ++wrong;
+                        std::printf("  wrong: %s %d v%d%s heard %d (%+.0f ct)\n", program.name, key,
+                                    velocity, vibrato ? " vibrato" : "", first.note, first.cents);
+                    }
+                    if (key >= 60) {
+                        // The compass from C' up hears with the window for C'.
+                        ListeningRules compass;
+                        compass.lowestNote = 60;
+                        const Listening short_ = listenTo(sound, rate, compass);
+                        if (!short_.answers.empty() && short_.answers.front().note == key)
+                            latencyCompass.push_back(1000.0 *
+                                                     (double(short_.answers.front().atSample) -
+                                                      double(onsetSample(played, rate))) /
+                                                     rate);
+                    }
+                }
+            }
+        }
+        std::printf("%-11s %3d of %3d right\n", program.name, programRight, programNotes);
+    }
+    std::printf("notes %d: right key at the first answer %.2f %%, octave errors %.2f %%, "
+                "other keys %.2f %%, no answer %.2f %%; second answers %d\n",
+                notes, 100.0 * right / notes, 100.0 * octave / notes, 100.0 * wrong / notes,
+                100.0 * silent / notes, extra);
+    std::printf("the SoundFont plays %d notes off their key; counted on the key they sound, "
+                "right at the first answer %.2f %%\n",
+                offKey, 100.0 * rightOnSounding / notes);
+    std::printf(
+        "onset to judgement, median (window %zu): C-c (36-47) %.1f ms, c-C' (48-59) %.1f ms, "
+        "C' and above %.1f ms; C' and above with the C' window: %.1f ms\n",
+        NoteListener::create(rate, whole)->detector().windowSize(), median(latencyLow),
+        median(latencyMid), median(latencyHigh), median(latencyCompass));
+
+    const auto noise = pinkNoise(60, rate, -30, 30);
+    const Listening noiseHeard = listenTo(noise, rate, whole);
+    std::printf("pink noise at -30 dBFS, 60 s: %zu answers\n", noiseHeard.answers.size());
+    cpu += noiseHeard.cpu;
+    audio += noiseHeard.audio;
+
+    std::vector<float> speech;
+    while (double(speech.size()) < 60 * rate) {
+        auto more = germanSpeech(GermanText, rate);
+        if (more.empty()) {
+            std::fprintf(stderr, "espeak-ng gave no speech\n");
+            break;
+        }
+        speech.insert(speech.end(), more.begin(), more.end());
+    }
+    speech.resize(std::min(speech.size(), std::size_t(60 * rate)));
+    scaleToPeak(speech, -6);
+    const Listening speechHeard = listenTo(speech, rate, whole);
+    std::printf("German speech (espeak-ng), %.1f s: %zu answers\n", speechHeard.audio,
+                speechHeard.answers.size());
+    for (const HeardNote& h : speechHeard.answers)
+        std::printf("  speech answer %d (%+.0f ct) at %.2f s\n", h.note, h.cents,
+                    double(h.atSample) / rate);
+    cpu += speechHeard.cpu;
+    audio += speechHeard.audio;
+    std::printf("CPU while listening: %.2f %% of one core (%.1f s of sound)\n", 100.0 * cpu / audio,
+                audio);
+    return 0;
+}
