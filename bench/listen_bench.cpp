@@ -18,6 +18,7 @@
 #include "notelistener.h"
 #include "pitchmeter.h"
 #include "semitone.h"
+#include "buildmodules.h"
 
 namespace {
 double cpuSeconds() {
@@ -87,6 +88,7 @@ int printTrack(FluidSynthOut& synth, int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    useBuildModules();
 
     const std::string soundFont = listeningSoundFont();
     if (soundFont.empty()) {
