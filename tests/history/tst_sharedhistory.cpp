@@ -118,6 +118,18 @@ int runPupil(const QByteArray& spec) {
              qstrcmp(line, "round\n") == 0);
     return 0;
 }
+// The class's shared folder "klasse" in `dir`; openToTheClass makes it, owned
+// by root and the class's group, with `mode` (false when it cannot).
+QString classFolder(const QTemporaryDir& dir) {
+    return dir.filePath(QStringLiteral("klasse"));
+}
+bool openToTheClass(const QTemporaryDir& dir, mode_t mode) {
+    const QByteArray folder = QFile::encodeName(classFolder(dir));
+    return QDir().mkdir(classFolder(dir)) &&
+           ::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0 &&
+           ::chown(folder.constData(), 0, ClassGroup) == 0 && ::chmod(folder.constData(), mode) == 0;
+}
+
 } // namespace
 
 class TestSharedHistory : public QObject {
@@ -133,13 +145,8 @@ private slots:
         if (::geteuid() != 0)
             QSKIP("two pupils of one class need root to be played");
         QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("klasse"));
-        const QString path = folder + QStringLiteral("/dataGehoer.sqlite");
-        QVERIFY(QDir().mkdir(folder));
-        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
-        QVERIFY(::chown(QFile::encodeName(folder).constData(), 0, ClassGroup) == 0);
-        QVERIFY(::chmod(QFile::encodeName(folder).constData(), setGroupIdFolder ? 02775 : 0775) ==
-                0);
+        const QString path = classFolder(dir) + QStringLiteral("/dataGehoer.sqlite");
+        QVERIFY(openToTheClass(dir, setGroupIdFolder ? 02775 : 0775));
 
         // ANNA plays first and is still playing while BEN plays.
         PupilRun anna(Anna, QStringLiteral("ANNA"), path, true);
@@ -183,12 +190,8 @@ private slots:
         if (::geteuid() != 0)
             QSKIP("two pupils of one class need root to be played");
         QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("klasse"));
-        const QString path = folder + QStringLiteral("/dataGehoer.sqlite");
-        QVERIFY(QDir().mkdir(folder));
-        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
-        QVERIFY(::chown(QFile::encodeName(folder).constData(), 0, ClassGroup) == 0);
-        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 02775) == 0);
+        const QString path = classFolder(dir) + QStringLiteral("/dataGehoer.sqlite");
+        QVERIFY(openToTheClass(dir, 02775));
         {
             SqliteHistory store(path);
             QVERIFY(store.keepRound(makeRound("ANNA", {{60, {60}, 500}}), 1, 2460000));

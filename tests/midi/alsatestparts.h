@@ -2,6 +2,7 @@
 #pragma once
 #include <alsa/asoundlib.h>
 #include <string>
+#include <unistd.h>
 
 // Parts of the ALSA tests, made with the sequencer itself.
 
@@ -53,3 +54,12 @@ private:
     snd_seq_t* m_seq = nullptr;
     int m_news = 0;
 };
+
+// For a test's initTestCase: skips where there is no ALSA sequencer (outside
+// the tests' guest), else loads the virtual MIDI card, unplugged.
+#define QVB_NEED_VIRTUAL_MIDI_CARD()                                                             \
+    do {                                                                                         \
+        if (::access("/dev/snd/seq", R_OK | W_OK) != 0)                                          \
+            QSKIP("no ALSA sequencer here (/dev/snd/seq); the JACK tests carry the proof");     \
+        QVERIFY2(VirmidiCard::load(), "the kernel's virtual MIDI card (snd-virmidi)");          \
+    } while (false)

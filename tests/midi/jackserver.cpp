@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "jackserver.h"
 
+#include "childserver.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -37,27 +39,12 @@ void JackServer::spawn() {
     // has not read yet. This one waits for it, up to a second (ten times -t).
     std::vector<std::string> args = {"jackd", "-S", "-t", "100",   "-n", m_name, "-d",
                                      "dummy", "-r", "48000", "-p", "128"};
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    // Forked by hand so the server is told to end with this process: a test
-    // that crashes must not leave a JACK server running behind it. SIGTERM
-    // lets it sign off from JACK's table of servers, which holds only eight.
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
+    // Started as a child that is told to end with this process: a test that
+    // crashes must not leave a JACK server running behind it. SIGTERM lets it
+    // sign off from JACK's table of servers, which holds only eight.
+    const pid_t pid = startChildServer(std::move(args), SIGTERM);
     if (pid < 0)
         return;
-    if (pid == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent)
-            ::_exit(1); // the test is already gone
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        ::execvp("jackd", argv.data());
-        ::_exit(127);
-    }
     m_pid = pid;
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);

@@ -9,59 +9,25 @@
 #include <unistd.h>
 
 #include "alsatestparts.h"
-#include "mididevices.h"
-#include "portwatcher.h"
-#include "systemmidi.h"
+#include "watchedmidi.h"
 
 namespace {
-SynthConfig silentSynth() {
-    SynthConfig silent;
-    silent.soundFont = "/nonexistent/none.sf2";
-    silent.soundFontRoot = "";
-    return silent;
-}
-
 // The game's MIDI side as it runs: devices opened, then watched.
-struct Game {
-    SystemMidi platform{silentSynth()};
-    MidiDevices midi{platform};
-    PortWatcher watcher{midi};
-    Game() {
-        midi.OpenDevices("QVB-Zaradariveda", {}, {});
-        watcher.start();
-    }
-    bool uses(const std::string& name) const {
-        return midi.inputWorks() && midi.inIdentity.find(name) != std::string::npos;
-    }
+struct Game : WatchedMidi {
     // A round runs: what is played now is judged.
     void startRound() {
         midi.inputReset();
         midi.clearMailbox();
         midi.inputStart();
     }
-    // The note that reaches the round within the time, or NoNote.
-    int takeWithin(int timeoutMs) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs) {
-            const int note = midi.takeNote();
-            if (note != NoteInput::NoNote)
-                return note;
-            QTest::qWait(2);
-        }
-        return NoteInput::NoNote;
-    }
+    int takeWithin(int timeoutMs) { return takeNoteWithin(midi, timeoutMs); }
 };
 } // namespace
 
 class TestPortWatchAlsa : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        if (::access("/dev/snd/seq", R_OK | W_OK) != 0)
-            QSKIP("no ALSA sequencer here (/dev/snd/seq); the JACK tests carry the proof");
-        QVERIFY2(VirmidiCard::load(), "the kernel's virtual MIDI card (snd-virmidi)");
-    }
+    void initTestCase() { QVB_NEED_VIRTUAL_MIDI_CARD(); }
     void cleanup() { VirmidiCard::unplug(); }
     void keyboardPluggedInLateAndAgain();
     void watchingStartsNoClientsWhileNothingChanges_data();

@@ -16,6 +16,7 @@
 #include "pitchmeter.h"
 #include "portwatcher.h"
 #include "systemmidi.h"
+#include "watchedmidi.h"
 
 namespace {
 using Message = JackTestClient::Message;
@@ -34,17 +35,6 @@ int indexOfIdentity(MidiPlatform& platform, bool output, const std::string& full
     return -1;
 }
 
-int takeWithin(MidiDevices& midi, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        const int note = midi.takeNote();
-        if (note != NoteInput::NoNote)
-            return note;
-        QTest::qWait(2);
-    }
-    return NoteInput::NoNote;
-}
 } // namespace
 
 class TestPortWatchJack : public QObject {
@@ -113,7 +103,7 @@ void TestPortWatchJack::lateKeyboardIsOpenedWithinASecond() {
     m_midi->clearMailbox();
     m_midi->inputStart();
     keyboard.send({{0x90, 0x3E, 0x64}});
-    QCOMPARE(takeWithin(*m_midi, 2000), 0x3E);
+    QCOMPARE(takeNoteWithin(*m_midi, 2000), 0x3E);
 }
 
 void TestPortWatchJack::replugOfBothReconnectsWithinTheRound() {
@@ -130,7 +120,7 @@ void TestPortWatchJack::replugOfBothReconnectsWithinTheRound() {
     m_midi->clearMailbox();
     m_midi->inputStart();
     probe->send({{0x90, 0x40, 0x64}});
-    QCOMPARE(takeWithin(*m_midi, 2000), 0x40);
+    QCOMPARE(takeNoteWithin(*m_midi, 2000), 0x40);
 
     probe.reset(); // unplugged
     QTRY_VERIFY_WITH_TIMEOUT(!m_midi->lostInIdentity.empty(), SoonMs);
@@ -153,8 +143,8 @@ void TestPortWatchJack::replugOfBothReconnectsWithinTheRound() {
     QCOMPARE(got.size(), std::size_t(1));
     QCOMPARE(got[0], (Message{0x90, 0x45, 0x7F}));
     probe->send({{0x90, 0x41, 0x64}});
-    QCOMPARE(takeWithin(*m_midi, 2000), 0x41);
-    QCOMPARE(takeWithin(*m_midi, 100), int(NoteInput::NoNote)); // judged once
+    QCOMPARE(takeNoteWithin(*m_midi, 2000), 0x41);
+    QCOMPARE(takeNoteWithin(*m_midi, 100), int(NoteInput::NoNote)); // judged once
 }
 
 void TestPortWatchJack::outputLostMidRoundSoundsOnTheSynthesizerAndComesBack() {
@@ -230,7 +220,7 @@ void TestPortWatchJack::settingsShowTheDeviceInUseAndMendALostLink() {
     QVERIFY(m_midi->inputWorks());
     m_midi->inputStart();
     probe->send({{0x90, 0x30, 0x64}});
-    QCOMPARE(takeWithin(*m_midi, 2000), 0x30);
+    QCOMPARE(takeNoteWithin(*m_midi, 2000), 0x30);
 }
 
 void TestPortWatchJack::watchingAloneListsNothing() {

@@ -9,37 +9,20 @@
 
 #include "alsatestparts.h"
 #include "enginefakes.h"
-#include "mididevices.h"
-#include "portwatcher.h"
-#include "systemmidi.h"
+#include "watchedmidi.h"
 
 namespace {
-SynthConfig silentSynth() {
-    SynthConfig silent;
-    silent.soundFont = "/nonexistent/none.sf2";
-    silent.soundFontRoot = "";
-    return silent;
-}
-
-struct Game {
-    SystemMidi platform{silentSynth()};
-    MidiDevices midi{platform};
-    PortWatcher watcher{midi};
+struct Game : WatchedMidi {
     FakeClock clock;
     RecordingHost host;
     Compass compass;
     TrainingRound round{compass, midi, midi, clock, host};
 
     Game() {
-        midi.OpenDevices("QVB-Zaradariveda", {}, {});
-        watcher.start();
         clock.set(100000);
         round.resetForStartUp();
     }
-    bool usingCard() const {
-        return midi.inputWorks() &&
-               midi.inIdentity.find(VirmidiCard::clientName()) != std::string::npos;
-    }
+    bool usingCard() const { return uses(VirmidiCard::clientName()); }
     NoteSlot& slot(int index) { return round.m_slots[std::size_t(index)]; }
     // The round's ticks go on while the pupil plays `note` on the keyboard,
     // again and again until `judged` holds; false when it never does.
@@ -68,11 +51,7 @@ struct Game {
 class TestRoundAlsa : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        if (::access("/dev/snd/seq", R_OK | W_OK) != 0)
-            QSKIP("no ALSA sequencer here (/dev/snd/seq); the JACK tests carry the proof");
-        QVERIFY2(VirmidiCard::load(), "the kernel's virtual MIDI card (snd-virmidi)");
-    }
+    void initTestCase() { QVB_NEED_VIRTUAL_MIDI_CARD(); }
     void cleanup() { VirmidiCard::unplug(); }
     void roundAnsweredFromAKeyboardUnpluggedAndPluggedAgain();
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pulseserver.h"
 
+#include "childserver.h"
+
 #include "socketholder.h"
 
 #include <chrono>
@@ -21,29 +23,15 @@
 
 namespace {
 pid_t spawn(std::vector<std::string> args, const std::string& dir, const std::string& output) {
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid != 0)
-        return pid;
-    // A test that crashes must not leave its server running.
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != parent)
-        ::_exit(1);
-    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    ::setenv("HOME", dir.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + dir + "/bus").c_str(), 1);
-    const int null = ::open("/dev/null", O_WRONLY);
-    const int out =
-        output.empty() ? null : ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(out, 1);
-    ::dup2(null, 2);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
+    return startChildServer(
+        std::move(args), SIGKILL,
+        [&dir] {
+            ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+            ::setenv("HOME", dir.c_str(), 1);
+            ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+            ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + dir + "/bus").c_str(), 1);
+        },
+        output);
 }
 
 bool ended(pid_t pid) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "socketholder.h"
 
+#include "childserver.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -76,19 +78,7 @@ void SocketHolder::watch() {
 }
 
 void SocketHolder::startServer() {
-    std::vector<std::string> args = m_command;
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return;
-    if (pid == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL); // a test that crashes leaves no server behind
-        if (::getppid() != parent)
-            ::_exit(1);
+    const pid_t pid = startChildServer(m_command, SIGKILL, [this] {
         for (const std::string& setting : m_env)
             ::putenv(const_cast<char*>(setting.c_str()));
         ::setenv("LISTEN_FDS", "1", 1);
@@ -98,12 +88,9 @@ void SocketHolder::startServer() {
             ::fcntl(3, F_SETFD, 0);
         else
             ::dup2(m_listen, 3); // dup2 clears close-on-exec
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
+    });
+    if (pid < 0)
+        return;
     m_pid = pid;
     m_started = std::chrono::steady_clock::now();
     m_starts.fetch_add(1);
