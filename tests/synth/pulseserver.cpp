@@ -92,7 +92,19 @@ bool PulseServer::startPipeWire() {
     if (!appears(m_dir + "/pipewire-0", pipewire))
         return false;
     m_helpers.push_back(spawn({"wireplumber"}, m_dir, {}));
-    return true;
+    // On a desktop the session has long since picked its default sink when a
+    // program starts; a client that comes before WirePlumber has done so
+    // finds no sink to play to.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const pid_t ask = spawn({"wpctl", "inspect", "@DEFAULT_AUDIO_SINK@"}, m_dir, {});
+        int status = 0;
+        if (ask > 0 && ::waitpid(ask, &status, 0) == ask && WIFEXITED(status) &&
+            WEXITSTATUS(status) == 0)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
 }
 
 PulseServer::~PulseServer() {
