@@ -39,8 +39,11 @@ skip() {
 
 qemu=$(command -v qemu-system-x86_64) || skip "qemu-system-x86 is not installed"
 busybox=/bin/busybox
-[ -x "$busybox" ] && "$busybox" --list 2>/dev/null | grep -qx insmod && file -L "$busybox" 2>/dev/null | grep -q static ||
-    skip "busybox-static is not installed"
+# Read whole before they are looked at: grep -q stops reading at its first
+# match, and under pipefail the writer's broken pipe would count as "missing".
+applets=$([ -x "$busybox" ] && "$busybox" --list 2>/dev/null)
+kind=$(file -L "$busybox" 2>/dev/null)
+grep -qx insmod <<< "$applets" && [[ $kind == *static* ]] || skip "busybox-static is not installed"
 bios=/usr/share/qemu/qboot.rom
 [ -r "$bios" ] || skip "qemu's qboot.rom is missing"
 kernel_version=
