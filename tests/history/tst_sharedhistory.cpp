@@ -99,13 +99,13 @@ QString playersInFile(const QString& path) {
     return players.join(QLatin1Char(' '));
 }
 
-int runPupil(const QByteArray& spec) {
-    const QList<QByteArray> parts = spec.split('|');
-    if (parts.size() < 2)
+int runPupil(const QByteArray& orders) {
+    const QList<QByteArray> fields = orders.split('|');
+    if (fields.size() < 2)
         return 2;
     ::umask(022); // a pupil's usual umask: new files open to nobody else
-    const QString path = QString::fromLocal8Bit(parts[0]);
-    const QString name = QString::fromLocal8Bit(parts[1]);
+    const QString path = QString::fromLocal8Bit(fields[0]);
+    const QString name = QString::fromLocal8Bit(fields[1]);
     RoundHistory history([name] { return name; }, [] { return 0; },
                          [path] { return std::make_unique<SqliteHistory>(path); });
     // One round, and one more for each "round" the test says while held.
@@ -114,7 +114,7 @@ int runPupil(const QByteArray& spec) {
         history.keepRound(makeRound(name.toStdString(), {{65, {67, 65}, 900}}));
         std::printf("rounds %u\n", history.stats(name, HistoryStore::AllDays).rounds);
         std::fflush(stdout);
-    } while (parts.size() > 2 && std::fgets(line, sizeof line, stdin) &&
+    } while (fields.size() > 2 && std::fgets(line, sizeof line, stdin) &&
              qstrcmp(line, "round\n") == 0);
     return 0;
 }
