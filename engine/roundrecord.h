@@ -8,11 +8,12 @@
 
 // What a round leaves behind for the mistake map: every note asked, every
 // answer given to it, and who played it with which compass and sound.
-enum class AnswerWay : uint8_t { Click = 0, Midi = 1, Keyboard = 2 };
+enum class AnswerWay : uint8_t { Click = 0, Midi = 1, Keyboard = 2, Microphone = 3 };
 
 struct RecordedAnswer {
     uint8_t note = 0; // the note the pupil named (MIDI number)
     AnswerWay way = AnswerWay::Click;
+    int8_t cents = 0; // sung or played into the microphone: how far off the note it was
 };
 
 struct AskedNote {

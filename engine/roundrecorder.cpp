@@ -40,7 +40,8 @@ void RoundRecorder::noteAsked(int slotIndex, uint8_t note, uint32_t now) {
     m_judged = 0;
 }
 
-void RoundRecorder::answered(uint8_t note, AnswerWay way, bool right, uint32_t now) {
+void RoundRecorder::answered(uint8_t note, AnswerWay way, bool right, uint32_t now,
+                             int8_t cents) {
     if (!m_active || m_record.notes.empty())
         return;
     AskedNote& asked = m_record.notes.back();
@@ -53,7 +54,7 @@ void RoundRecorder::answered(uint8_t note, AnswerWay way, bool right, uint32_t n
     // Past the room taken at the start the answers themselves are no longer
     // kept; whether and when the note was right still is.
     if (m_record.answers.size() < m_record.answers.capacity()) {
-        m_record.answers.push_back({note, way});
+        m_record.answers.push_back({note, way, cents});
         asked.answerCount += 1;
     }
 }

@@ -21,7 +21,7 @@ public:
     // same slot drawn again (it may be, before its first answer) replaces it.
     void noteAsked(int slotIndex, uint8_t note, uint32_t now);
     // An answer to the current note, judged right or wrong, given at `now`.
-    void answered(uint8_t note, AnswerWay way, bool right, uint32_t now);
+    void answered(uint8_t note, AnswerWay way, bool right, uint32_t now, int8_t cents = 0);
     // The round is over: its record, once. A note still waiting for its first
     // answer in a cancelled round was never judged and is left out.
     RoundRecord finish(RoundRecord::Ending ending);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "traininground.h"
 
+#include "anyoctave.h"
 #include "msclock.h"
 #include "noteinput.h"
 #include "notesink.h"
@@ -151,16 +152,18 @@ void TrainingRound::penalty() {
 }
 
 void TrainingRound::takeMidiAnswer() {
-    const int note = m_input.takeNote(); // empties the mailbox in any case
-    if (note == NoteInput::NoNote)
+    const int heard = m_input.takeNote(); // empties the mailbox in any case
+    if (heard == NoteInput::NoNote)
         return;
     // A note left over in the mailbox after a cancel must not draw a new note
     // into the frozen round.
     if (!m_running || !noteOnLine())
         return;
     NoteSlot& slot = m_slots[m_slotIndex];
-    m_recorder.answered(static_cast<uint8_t>(note), AnswerWay::Midi, note == slot.note,
-                        m_clock.now());
+    const TakenAnswer how = m_input.takenAnswer();
+    const int note = countedAnswer(heard, slot.note, how.anyOctave);
+    m_recorder.answered(static_cast<uint8_t>(note), how.way, note == slot.note, m_clock.now(),
+                        how.cents);
     if (note == slot.note) {
         slot.result = 1;
         m_slotIndex += 1;

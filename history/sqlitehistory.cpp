@@ -56,6 +56,12 @@ const char* const Version2[] = {
 const char* const Version3[] = {
     "ALTER TABLE answers ADD COLUMN by_keyboard INTEGER NOT NULL DEFAULT 0",
 };
+// Version 4: answers sung or played into the microphone, with how far off the
+// note they were heard (cents; NULL for keys and clicks), for intonation.
+const char* const Version4[] = {
+    "ALTER TABLE answers ADD COLUMN by_microphone INTEGER NOT NULL DEFAULT 0",
+    "ALTER TABLE answers ADD COLUMN cents_off INTEGER",
+};
 struct SchemaStep {
     const char* const* begin;
     const char* const* end;
@@ -63,7 +69,8 @@ struct SchemaStep {
 // Steps[n] brings a file of version n to version n + 1.
 const SchemaStep Steps[] = {{std::begin(Version1), std::end(Version1)},
                             {std::begin(Version2), std::end(Version2)},
-                            {std::begin(Version3), std::end(Version3)}};
+                            {std::begin(Version3), std::end(Version3)},
+                            {std::begin(Version4), std::end(Version4)}};
 static_assert(std::size(Steps) == SqliteHistory::SchemaVersion);
 
 bool run(QSqlDatabase& db, const QString& sql) {
@@ -263,7 +270,7 @@ bool SqliteHistory::writeRound(const RoundRecord& round, int64_t playedAtSecs, i
     asked.prepare(QStringLiteral("INSERT INTO asked (round, seq, note, first_right, ms_to_right)"
                                  " VALUES (?, ?, ?, ?, ?)"));
     answer.prepare(QStringLiteral("INSERT INTO answers (round, seq, nr, note, by_midi, "
-                                  "by_keyboard) VALUES (?, ?, ?, ?, ?, ?)"));
+                                  "by_keyboard, by_microphone, cents_off) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
     std::map<int, NoteTally> tallies;
     std::map<std::pair<int, int>, int> confusions;
     for (size_t seq = 0; seq < round.notes.size(); ++seq) {
@@ -289,6 +296,9 @@ bool SqliteHistory::writeRound(const RoundRecord& round, int64_t playedAtSecs, i
             answer.bindValue(3, int(a.note));
             answer.bindValue(4, a.way == AnswerWay::Midi);
             answer.bindValue(5, a.way == AnswerWay::Keyboard);
+            const bool heard = a.way == AnswerWay::Microphone;
+            answer.bindValue(6, heard);
+            answer.bindValue(7, heard ? QVariant(int(a.cents)) : QVariant());
             if (!answer.exec())
                 return fail(answer.lastError());
             if (a.note != n.note)

@@ -14,7 +14,7 @@ class QSqlError;
 // loses at most the round being written.
 class SqliteHistory final : public HistoryStore {
 public:
-    static constexpr int SchemaVersion = 3;
+    static constexpr int SchemaVersion = 4;
 
     explicit SqliteHistory(QString path);
     ~SqliteHistory() override;

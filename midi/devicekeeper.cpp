@@ -117,7 +117,8 @@ void DeviceKeeper::keepInput(const std::vector<std::string>& inputs) {
 int DeviceKeeper::newInput(const std::vector<std::string>& inputs) const {
     int through = -1;
     for (int k = 0; k < int(inputs.size()); ++k) {
-        if (inputs[k].empty() || m_seenInputs.count(inputs[k]))
+        if (inputs[k].empty() || m_seenInputs.count(inputs[k]) ||
+            !m_devices.platform().inOpensUnasked(unsigned(k)))
             continue;
         if (!isMidiThrough(inputs[k]))
             return k;

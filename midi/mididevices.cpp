@@ -39,7 +39,7 @@ void MidiDevices::OpenDevices(const std::string& caption, const MessageFn& messa
         }
     }
 
-    if (m_platform.inCount() == 0)
+    if (m_platform.inCount() == 0 || !m_platform.inOpensUnasked(0))
         return; // no MIDI input: answers come from the mouse only
     openInput(0);
     inChosenByProgram = true;
@@ -69,8 +69,13 @@ void MidiDevices::CloseDevices() {
 }
 
 void MidiDevices::SendShortMessage(MidiOutPort* out, uint8_t status, uint8_t data1, uint8_t data2) {
-    if (out)
-        out->sendShort(packShortMessage(status, data1, data2));
+    if (!out)
+        return;
+    const uint32_t message = packShortMessage(status, data1, data2);
+    out->sendShort(message);
+    // What sounds in the room reaches a microphone too.
+    if (inHandle && out == outHandle.get())
+        inHandle->outputSent(message);
 }
 
 void MidiDevices::PlayNote(int note, int velocity) {
@@ -189,7 +194,14 @@ void MidiDevices::clearMailbox() {
 }
 
 int MidiDevices::takeNote() {
-    return m_mailbox.exchange(NoNote, std::memory_order_acq_rel);
+    // The pupil has begun to sing over the game's note: it falls silent, as
+    // "Ruhe jetzt!" makes it, so that what is judged is the pupil's alone.
+    if (inHandle && inHandle->wantsSilence())
+        Silence();
+    const int note = m_mailbox.exchange(NoNote, std::memory_order_acq_rel);
+    if (note != NoNote)
+        m_taken = inHandle ? inHandle->latestAnswer() : TakenAnswer{};
+    return note;
 }
 
 // Runs on the input's own thread (JACK's real-time thread, the ALSA reader):

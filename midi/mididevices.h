@@ -84,6 +84,7 @@ public:
     void inputStop() override;
     void clearMailbox() override;
     int takeNote() override;
+    TakenAnswer takenAnswer() const override { return m_taken; }
 
     // Called by the platform for every incoming message; `instance` is this holder.
     static void MidiInCallback(MidiInPort* port, uint32_t messageId, uintptr_t instance,
@@ -101,4 +102,5 @@ private:
     // The mailbox: NoNote when empty, else the note number waiting to be judged.
     // The callback stores, the window's thread takes it with an exchange.
     std::atomic<int> m_mailbox{NoNote};
+    TakenAnswer m_taken;
 };

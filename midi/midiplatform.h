@@ -6,6 +6,7 @@
 #include <string>
 
 #include "midioutport.h"
+#include "noteinput.h"
 
 // The few things the program needs of the system's MIDI: count the devices,
 // read their names, open an output and send short messages to it, open an
@@ -29,6 +30,16 @@ public:
     virtual void stop() = 0;         // deliver nothing
     // As MidiOutPort::reachesDevice.
     virtual bool reachesDevice() const { return true; }
+
+    // An input that hears the room (the microphone) hears the program's own
+    // notes as well. It is told every message the program sends to its
+    // output, on the window's thread...
+    virtual void outputSent(uint32_t message) { (void)message; }
+    // ... asks once, through this, for the program's notes to fall silent
+    // because the pupil has begun to answer over them ...
+    virtual bool wantsSilence() { return false; }
+    // ... and tells how its latest note was given.
+    virtual TakenAnswer latestAnswer() const { return {}; }
 };
 
 class MidiPlatform {
@@ -43,6 +54,9 @@ public:
     virtual std::unique_ptr<MidiOutPort> openOut(unsigned device) = 0;
     virtual std::unique_ptr<MidiInPort> openIn(unsigned device, MidiInProc proc,
                                                uintptr_t instance) = 0;
+    // The program may open the input by itself, at start or when it appears;
+    // one that listens to the room (the microphone) only when it is chosen.
+    virtual bool inOpensUnasked(unsigned device) { (void)device; return true; }
 
     // Who a device is, whatever its number: its name, and where the MIDI
     // system gives one, its address, which may change when the instrument is

@@ -300,7 +300,8 @@ void TestHistoryStore::firstVersionIsBroughtUpKeepingItsRounds() {
         Peek peek(path);
         peek.value(QStringLiteral("DROP INDEX note_days_by_note"));
         peek.value(QStringLiteral("DROP INDEX confusion_days_by_pair"));
-        peek.value(QStringLiteral("ALTER TABLE answers DROP COLUMN by_keyboard"));
+        for (const char* later : {"by_keyboard", "by_microphone", "cents_off"})
+            peek.value(QStringLiteral("ALTER TABLE answers DROP COLUMN %1").arg(QLatin1String(later)));
         peek.value(QStringLiteral("PRAGMA user_version=1"));
         QCOMPARE(peek.value(indexes).toInt(), 0);
     }
@@ -329,7 +330,8 @@ void TestHistoryStore::secondVersionIsBroughtUpAndKeepsKeyboardAnswersApart() {
     }
     {
         Peek peek(path);
-        peek.value(QStringLiteral("ALTER TABLE answers DROP COLUMN by_keyboard"));
+        for (const char* later : {"by_keyboard", "by_microphone", "cents_off"})
+            peek.value(QStringLiteral("ALTER TABLE answers DROP COLUMN %1").arg(QLatin1String(later)));
         peek.value(QStringLiteral("PRAGMA user_version=2"));
     }
     SqliteHistory store(path);
@@ -338,15 +340,19 @@ void TestHistoryStore::secondVersionIsBroughtUpAndKeepsKeyboardAnswersApart() {
         a.way = AnswerWay::Keyboard;
     keyed.answers.front().way = AnswerWay::Click;
     QVERIFY(store.keepRound(keyed, 6, Day));
-    QCOMPARE(store.stats("Anna", HistoryStore::AllDays).rounds, 2u);
+    RoundRecord sung = makeRound("Anna", {{64, {64}, 700}});
+    sung.answers.front().way = AnswerWay::Microphone;
+    sung.answers.front().cents = -23;
+    QVERIFY(store.keepRound(sung, 7, Day));
+    QCOMPARE(store.stats("Anna", HistoryStore::AllDays).rounds, 3u);
     Peek peek(path);
-    QCOMPARE(peek.value(QStringLiteral("PRAGMA user_version")).toInt(), 3);
+    QCOMPARE(peek.value(QStringLiteral("PRAGMA user_version")).toInt(), SqliteHistory::SchemaVersion);
     QCOMPARE(
         peek.value(QStringLiteral("SELECT group_concat(round || ':' || note || ':' || by_midi ||"
-                                  " by_keyboard, ' ') FROM (SELECT * FROM answers"
-                                  " ORDER BY round, seq, nr)"))
+                                  " by_keyboard || by_microphone || ':' || ifnull(cents_off, '-'),"
+                                  " ' ') FROM (SELECT * FROM answers ORDER BY round, seq, nr)"))
             .toString(),
-        QStringLiteral("1:67:00 1:65:10 2:62:00 2:60:01"));
+        QStringLiteral("1:67:000:- 1:65:100:- 2:62:000:- 2:60:010:- 3:64:001:-23"));
 }
 
 void TestHistoryStore::damageFoundWhileBringingUpMovesTheFileAside_data() {
@@ -370,7 +376,8 @@ void TestHistoryStore::damageFoundWhileBringingUpMovesTheFileAside() {
         Peek peek(path);
         peek.value(QStringLiteral("DROP INDEX note_days_by_note"));
         peek.value(QStringLiteral("DROP INDEX confusion_days_by_pair"));
-        peek.value(QStringLiteral("ALTER TABLE answers DROP COLUMN by_keyboard"));
+        for (const char* later : {"by_keyboard", "by_microphone", "cents_off"})
+            peek.value(QStringLiteral("ALTER TABLE answers DROP COLUMN %1").arg(QLatin1String(later)));
         peek.value(QStringLiteral("PRAGMA user_version=1"));
         peek.value(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
         rootPage = peek.value(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'")
