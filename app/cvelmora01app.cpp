@@ -10,6 +10,7 @@
 
 #include "buttonaccessible.h"
 #include "cvelmora01dlg.h"
+#include "microphoneplatform.h"
 #include "picturereading.h"
 #include "signalbridge.h"
 #include "steadyclock.h"
@@ -20,9 +21,11 @@
 
 int CVelmora01App::run(int argc, char** argv) {
     // First: SystemMidi may setenv, which is unsafe while another thread may getenv.
-    SystemMidi platform(SynthConfig::fromEnvironment(), openSynthFromModule);
+    SystemMidi midi(SynthConfig::fromEnvironment(), openSynthFromModule);
     // The built-in synthesizer starts once the window is on the screen.
-    platform.deferSynth();
+    midi.deferSynth();
+    // ... and after the MIDI inputs, the microphone, once it is looked for.
+    MicrophonePlatform platform(midi);
 
     // The first control with text reads the font configuration, some
     // hundredths of a second of parsing; the second core does it while the

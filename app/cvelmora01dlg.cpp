@@ -26,6 +26,7 @@
 #include "cmistakemap.h"
 #include "historymodule.h"
 #include "instruments.h"
+#include "listeningsettings.h"
 #include "msclock.h"
 #include "picturereading.h"
 #include "roundaward.h"
@@ -120,6 +121,7 @@ void CVelmora01Dlg::initDialog() {
 
     // 3. The settings dialog switches the devices of this holder.
     m_midiSettingsDlg.setDevices(&m_midi);
+    m_midiSettingsDlg.setListening(dynamic_cast<ListeningSettings*>(&m_midi.platform()));
 
     // 4.-5. The help entry of the window menu lives in the context menu; the icon.
     // The mistake map's entry goes below it, and F2 opens it too.

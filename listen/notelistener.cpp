@@ -36,6 +36,13 @@ std::vector<HeardNote> NoteListener::listen(const float* samples, std::size_t co
     return answers;
 }
 
+void NoteListener::forget() {
+    m_recent.clear();
+    m_lastAnswer = -1;
+    m_onsetSinceAnswer = false;
+    m_answerLevelDb = -200;
+}
+
 bool NoteListener::onset(double hopDb) {
     // The level over 20 ms, longer than the period of the low C: a single hop
     // of a low note swings by 10 dB with its waveform's peaks.

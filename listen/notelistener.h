@@ -47,6 +47,10 @@ public:
 
     const PitchDetector& detector() const { return *m_detector; }
 
+    // Whatever was heard so far is not held against what follows: the next
+    // steady key answers, even the one heard last.
+    void forget();
+
 private:
     struct Judged {
         bool voiced = false;

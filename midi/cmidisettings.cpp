@@ -2,11 +2,15 @@
 #include "cmidisettings.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
 
+#include "listeningsettings.h"
 #include "mididevices.h"
 #include "portnames.h"
 #include "template166.h"
@@ -24,6 +28,15 @@ constexpr int RowHeight = 20;
 constexpr int OutLeft = 220, OutRight = 420;
 constexpr int InLeft = 420, InRight = 570;
 constexpr int MaxNameLength = 31;
+// The microphone's choices stand indented under its row; the meter shows the
+// 60 dB below full scale, refreshed twenty times a second.
+constexpr int ListeningIndent = 18;
+constexpr unsigned ListeningRowCount = 3;
+constexpr int MeterRangeDb = 60;
+constexpr int MeterIntervalMs = 50;
+const char* const HeadphonesText = "Kopfhörer";
+const char* const AnyOctaveText = "Oktave egal";
+const char* const MeterName = "Pegel des Mikrofons";
 
 QRect rowRect(int left, int right, unsigned k) {
     return QRect(left, RowTop + RowHeight * int(k), right - left, RowHeight);
@@ -48,7 +61,9 @@ CMidiSettings::CMidiSettings(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       m_outGroup(new QButtonGroup(this)), m_inGroup(new QButtonGroup(this)),
-      m_message(showMessageBox) {
+      m_levelTimer(new QTimer(this)), m_message(showMessageBox) {
+    m_levelTimer->setInterval(MeterIntervalMs);
+    connect(m_levelTimer, &QTimer::timeout, this, &CMidiSettings::showLevel);
     setWindowTitle(QString::fromUtf8(template166::Caption));
     // Each column is a radio group of its own: one device checked per column.
     m_outGroup->setExclusive(true);
@@ -95,6 +110,12 @@ void CMidiSettings::accept() {
             applyOutput();
         if (m_selIn >= 0)
             applyInput();
+    }
+    if (m_listening && isVisible()) {
+        if (m_headphones)
+            m_listening->setHeadphones(m_headphones->isChecked());
+        if (m_anyOctave)
+            m_listening->setAnyOctave(m_anyOctave->isChecked());
     }
     QDialog::accept();
 }
@@ -156,6 +177,10 @@ void CMidiSettings::fillColumns() {
     destroyButtons();
     m_outCount = 0;
     m_inCount = 0;
+    // The microphone is looked for only now, when the pupil may choose it:
+    // a pupil who never opens the settings never loads its module.
+    if (m_listening)
+        m_listening->lookForMicrophone();
     if (m_devices) {
         fillOutputs();
         fillInputs();
@@ -211,6 +236,50 @@ void CMidiSettings::fillInputs() {
     }
     if (m_selIn >= 0 && unsigned(m_selIn) < m_inCount && m_inButtons[m_selIn])
         m_inButtons[m_selIn]->setChecked(true);
+    const int microphone = m_listening ? m_listening->microphoneInput() : -1;
+    if (microphone >= 0 && unsigned(microphone) < m_inCount && m_inButtons[microphone])
+        addListeningRows(unsigned(microphone));
+}
+
+void CMidiSettings::addListeningRows(unsigned microphoneRow) {
+    QFont font = this->font();
+    if (QWidget* fontSource = control(this, template166::IdFontSource))
+        font = fontSource->font();
+    const auto place = [&](unsigned below) {
+        return rowRect(InLeft + ListeningIndent, InRight, microphoneRow + below);
+    };
+    const auto makeBox = [&](const char* text, unsigned below, bool checked) {
+        auto box = std::make_unique<QCheckBox>(QString::fromUtf8(text), this);
+        box->setGeometry(place(below));
+        box->setFont(font);
+        box->setChecked(checked);
+        box->show();
+        return box;
+    };
+    m_headphones = makeBox(HeadphonesText, 1, m_listening->headphones());
+    m_anyOctave = makeBox(AnyOctaveText, 2, m_listening->anyOctave());
+    m_levelBar = std::make_unique<QProgressBar>(this);
+    const QRect row = place(3);
+    m_levelBar->setGeometry(row.adjusted(2, 5, -8, -5));
+    m_levelBar->setRange(0, MeterRangeDb);
+    m_levelBar->setValue(0);
+    m_levelBar->setTextVisible(false);
+    m_levelBar->setAccessibleName(QString::fromUtf8(MeterName));
+    m_levelBar->show();
+    m_listeningRows = ListeningRowCount;
+    // Above the other inputs' rows in the tab order: reached right after the microphone's.
+    setTabOrder(m_inButtons[microphoneRow].get(), m_headphones.get());
+    setTabOrder(m_headphones.get(), m_anyOctave.get());
+    m_meter = m_listening->openMeter();
+    if (m_meter)
+        m_levelTimer->start();
+}
+
+void CMidiSettings::showLevel() {
+    if (!m_meter || !m_levelBar)
+        return;
+    const double db = m_meter->levelDb();
+    m_levelBar->setValue(std::clamp(int(db) + MeterRangeDb, 0, MeterRangeDb));
 }
 
 QRadioButton* CMidiSettings::makeButton(int id, const QRect& place, const std::string& name,
@@ -247,6 +316,12 @@ void CMidiSettings::onCommand(int id) {
 }
 
 void CMidiSettings::destroyButtons() {
+    m_levelTimer->stop();
+    m_meter.reset();
+    m_levelBar.reset();
+    m_headphones.reset();
+    m_anyOctave.reset();
+    m_listeningRows = 0;
     m_outButtons.clear();
     m_inButtons.clear();
     m_outIdentities.clear();
@@ -256,7 +331,7 @@ void CMidiSettings::destroyButtons() {
 void CMidiSettings::fitHeight() {
     // The template's height holds eleven rows; with more devices the dialog
     // grows so that the last row can still be reached.
-    const unsigned rows = std::max(m_outCount, m_inCount);
+    const unsigned rows = std::max(m_outCount, m_inCount + m_listeningRows);
     const int needed = RowTop + RowHeight * int(rows);
     setFixedSize(dlu::x(template166::Width), std::max(dlu::y(template166::Height), needed));
 }

@@ -10,9 +10,14 @@
 
 #include "messagebox.h"
 
+class LevelMeter;
+class ListeningSettings;
 class MidiDevices;
 class QButtonGroup;
+class QCheckBox;
+class QProgressBar;
 class QRadioButton;
+class QTimer;
 
 // The MIDI settings dialog: one radio button per output and per input device
 // the system lists at the moment it opens; OK switches the device holder to
@@ -34,6 +39,8 @@ public:
 
     // The holder whose devices the dialog lists and switches; set once after it opened them.
     void setDevices(MidiDevices* devices) { m_devices = devices; }
+    // The microphone among the inputs, with its choices beside its row; set once.
+    void setListening(ListeningSettings* listening) { m_listening = listening; }
     // Replaces the message box shown when there is no output device (tests).
     void setMessageFn(MessageFn fn) { m_message = std::move(fn); }
 
@@ -54,6 +61,9 @@ private:
     // of this moment: instruments may have come and gone while the dialog was open.
     void applyOutput();
     void applyInput();
+    // "Kopfhörer", "Oktave egal" and the level meter in the rows under the microphone's.
+    void addListeningRows(unsigned microphoneRow);
+    void showLevel();
     void destroyButtons();
     void fitHeight();
 
@@ -61,7 +71,13 @@ private:
     std::vector<std::unique_ptr<QRadioButton>> m_inButtons;
     std::vector<std::string> m_outIdentities; // who each row's device is
     std::vector<std::string> m_inIdentities;
+    std::unique_ptr<QCheckBox> m_headphones;
+    std::unique_ptr<QCheckBox> m_anyOctave;
+    std::unique_ptr<QProgressBar> m_levelBar;
+    std::unique_ptr<LevelMeter> m_meter;
+    unsigned m_listeningRows = 0;
     MidiDevices* m_devices = nullptr;
+    ListeningSettings* m_listening = nullptr;
     int32_t m_selOut = -1;
     int32_t m_selIn = -1;
     uint32_t m_outCount = 0;
@@ -70,5 +86,6 @@ private:
 
     QButtonGroup* m_outGroup;
     QButtonGroup* m_inGroup;
+    QTimer* m_levelTimer;
     MessageFn m_message;
 };

@@ -20,6 +20,11 @@ if(TARGET QVB-Vevivivodarav)
   install(TARGETS qvbhistory
     LIBRARY DESTINATION lib/qvb-zaradariveda
     COMPONENT qvb_runtime)
+  # Listening to the microphone (the sound server's client library and aubio
+  # behind it), found the same way.
+  install(TARGETS qvblisten
+    LIBRARY DESTINATION lib/qvb-zaradariveda
+    COMPONENT qvb_runtime)
   # The launcher that the menu entry starts: it changes into the user's own
   # data folder first, because the best list is written to the working directory.
   install(PROGRAMS ${QVB_PACKAGING_DIR}/qvb-zaradariveda

@@ -26,8 +26,9 @@ GAME=(
   librtmidi-dev libjack-jackd2-dev libasound2-dev
   # Qt's SQLite driver: the history of rounds is kept in an SQLite file
   libqt6sql6-sqlite
-  # the pitch of what the microphone hears
-  libaubio-dev
+  # the pitch of what the microphone hears, and the sound server's client
+  # library it is captured through
+  libaubio-dev libpulse-dev
 )
 
 TESTS=(

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "echogate.h"
+#include "microphone.h"
+#include "midiplatform.h"
+#include "notelistener.h"
+
+// The microphone as a MIDI input: what it hears is listened to for notes,
+// behind the gate that keeps the game's own notes from answering, and each
+// answer goes out as a note-on, as a key of a keyboard would.
+class MicrophoneInput final : public MidiInPort {
+public:
+    static constexpr uint8_t AnswerVelocity = 100;
+
+    // Whether the capture still runs (its source and server are there).
+    using Alive = std::function<bool()>;
+
+    // nullptr when the rate makes no sense.
+    static std::unique_ptr<MicrophoneInput> create(double sampleRate, MidiInProc proc,
+                                                   uintptr_t instance,
+                                                   std::shared_ptr<const ListenChoices> choices);
+    void setAlive(Alive alive) { m_alive = std::move(alive); }
+
+    // What the microphone heard, on the capture's thread, in blocks of any size.
+    void hear(const float* samples, std::size_t count);
+
+    void reset() override { m_running.store(false); }
+    void start() override { m_running.store(true); }
+    void stop() override { m_running.store(false); }
+    bool reachesDevice() const override { return !m_alive || m_alive(); }
+    void outputSent(uint32_t message) override;
+    bool wantsSilence() override { return m_silenceWish.exchange(false); }
+    TakenAnswer latestAnswer() const override;
+
+private:
+    MicrophoneInput(MidiInProc proc, uintptr_t instance,
+                    std::shared_ptr<const ListenChoices> choices,
+                    std::unique_ptr<NoteListener> listener);
+    void hearHop(const float* samples, std::size_t count);
+    void followTheGame();
+
+    MidiInProc m_proc;
+    uintptr_t m_instance;
+    std::shared_ptr<const ListenChoices> m_choices;
+    std::unique_ptr<NoteListener> m_listener;
+    EchoGate m_gate;
+    Alive m_alive;
+    std::size_t m_hop;
+    std::vector<float> m_partial; // a hop not yet complete
+    uint64_t m_heard = 0;         // samples heard so far
+    double m_powers[4] = {};      // the last hops' mean squares, for a level over 20 ms
+    unsigned m_nextPower = 0;
+    bool m_gateOpen = true;
+    // The game's latest sound event, from the window's thread: a count, and
+    // whether it began a note (1) or fell silent (0) in the lowest bit.
+    std::atomic<uint32_t> m_gameEvent{0};
+    uint32_t m_seenEvent = 0;
+    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_silenceWish{false};
+    std::atomic<int> m_cents{0};
+};

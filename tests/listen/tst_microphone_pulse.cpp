@@ -1,0 +1,301 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The microphone through a real PulseAudio server: a pipe source of the
+// test's own is the microphone, fed in real time. The round is the game's
+// own, its input the game's device holder over the listening module; the
+// output is a stand-in, so the game's note reaches the microphone only as
+// the test feeds it back.
+#include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cmath>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "enginefakes.h"
+#include "fakemidi.h"
+#include "microphoneplatform.h"
+#include "mididevices.h"
+#include "portwatcher.h"
+#include "pulseserver.h"
+
+namespace {
+constexpr double Rate = 48000;
+constexpr std::size_t Block = 480; // 10 ms
+
+std::vector<float> tone(int note, double peakDb, double ms) {
+    const auto n = std::size_t(ms * Rate / 1000.0);
+    const double hz = 440.0 * std::exp2((note - 69) / 12.0);
+    const double a = std::pow(10.0, peakDb / 20.0) / 1.6;
+    std::vector<float> out(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double p = 2 * M_PI * hz * double(i) / Rate;
+        const double fade = std::min({1.0, double(i) / 240.0, double(n - i) / 240.0});
+        out[i] = float(a * fade * (std::sin(p) + 0.5 * std::sin(2 * p) + 0.25 * std::sin(3 * p)));
+    }
+    return out;
+}
+
+int pactl(const QStringList& args, QString* out = nullptr) {
+    QProcess p;
+    p.start(QStringLiteral("pactl"), args);
+    if (!p.waitForFinished(10000))
+        return -1;
+    if (out)
+        *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    return p.exitCode();
+}
+
+// The microphone: a pipe source made the server's default, and a thread that
+// writes into it in real time, silence while there is nothing to say.
+class Mouth {
+public:
+    explicit Mouth(const std::string& dir) : m_fifo(dir + "/mic.fifo") {}
+    ~Mouth() {
+        unplug();
+    }
+    bool plug() {
+        QString id;
+        if (pactl({"load-module", "module-pipe-source", "source_name=qvbmic",
+                   "file=" + QString::fromStdString(m_fifo), "format=float32le", "rate=48000",
+                   "channels=1"},
+                  &id) != 0)
+            return false;
+        m_module = id;
+        if (pactl({"set-default-source", "qvbmic"}) != 0)
+            return false;
+        m_fd = ::open(m_fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (m_fd < 0)
+            return false;
+        m_run = true;
+        m_thread = std::thread([this] { speak(); });
+        return true;
+    }
+    void unplug() {
+        m_run = false;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        if (!m_module.isEmpty())
+            pactl({"unload-module", m_module});
+        m_module.clear();
+    }
+    void say(const std::vector<float>& sound) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_queue.insert(m_queue.end(), sound.begin(), sound.end());
+    }
+    // From now on `echo` is laid under what is said, until quiet().
+    void echo(std::vector<float> sound) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_echo = std::move(sound);
+        m_echoAt = 0;
+    }
+    void quiet() { echo({}); }
+    bool saying() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return !m_queue.empty();
+    }
+
+private:
+    void speak() {
+        auto next = std::chrono::steady_clock::now();
+        std::vector<float> block(Block);
+        while (m_run) {
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                for (float& s : block) {
+                    s = 0;
+                    if (!m_queue.empty()) {
+                        s = m_queue.front();
+                        m_queue.pop_front();
+                    }
+                    if (m_echoAt < m_echo.size())
+                        s += m_echo[m_echoAt++];
+                }
+            }
+            if (::write(m_fd, block.data(), block.size() * sizeof(float)) < 0 && errno != EAGAIN)
+                return;
+            next += std::chrono::milliseconds(10);
+            std::this_thread::sleep_until(next);
+        }
+    }
+    std::string m_fifo;
+    QString m_module;
+    int m_fd = -1;
+    std::atomic<bool> m_run{false};
+    std::thread m_thread;
+    std::mutex m_lock;
+    std::deque<float> m_queue;
+    std::vector<float> m_echo;
+    std::size_t m_echoAt = 0;
+};
+
+struct Game {
+    FakeMidi fake;
+    MicrophonePlatform platform{fake};
+    MidiDevices devices{platform};
+    PortWatcher watcher{devices};
+    FakeClock clock;
+    RecordingHost host;
+    Compass compass;
+    TrainingRound round{compass, devices, devices, clock, host};
+
+    Game() {
+        fake.outputs = {"Stand-in"};
+        devices.OpenDevices("QVB-Zaradariveda", {}, {});
+        watcher.start();
+        clock.set(100000);
+        round.resetForStartUp();
+    }
+    bool chooseMicrophone() {
+        platform.lookForMicrophone();
+        platform.inCount();
+        const int mic = platform.microphoneInput();
+        if (mic < 0)
+            return false;
+        devices.reopenInput(mic);
+        return devices.inputWorks();
+    }
+    NoteSlot& slot(int index) { return round.m_slots[std::size_t(index)]; }
+    void tick() {
+        QTest::qWait(5);
+        clock.advance(10);
+        round.onTimer(TrainingRound::RoundTimer);
+    }
+    bool nextNoteOnLine() {
+        for (int n = 0; n < 2000 && !round.noteOnLine(); ++n)
+            tick();
+        return round.noteOnLine();
+    }
+    template <class Until> bool tickUntil(Until until, int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (!until() && t.elapsed() < ms)
+            tick();
+        return until();
+    }
+    // The game's sound silenced since the `from`th message it sent.
+    bool silenced(std::size_t from) const {
+        for (std::size_t k = from; k < fake.sent.size(); ++k)
+            if (fake.sent[k].message == packShortMessage(0xB0, 0x78, 0))
+                return true;
+        return false;
+    }
+};
+} // namespace
+
+class TestMicrophonePulse : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void roundAnsweredBySinging();
+    void gameNoteFedBackIsNoAnswerAndThePupilOverItIs();
+    void microphoneLostAndFoundAgain();
+
+private:
+    std::unique_ptr<PulseServer> m_server;
+    std::unique_ptr<Mouth> m_mouth;
+};
+
+void TestMicrophonePulse::initTestCase() {
+    if (QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty())
+        QSKIP("no PulseAudio here");
+    m_server = std::make_unique<PulseServer>();
+    QVERIFY(m_server->running());
+}
+
+void TestMicrophonePulse::init() {
+    m_mouth = std::make_unique<Mouth>(QFileInfo(QString::fromStdString(m_server->socket()))
+                                          .absolutePath()
+                                          .toStdString());
+    QVERIFY(m_mouth->plug());
+}
+
+void TestMicrophonePulse::cleanup() {
+    m_mouth.reset();
+}
+
+void TestMicrophonePulse::roundAnsweredBySinging() {
+    Game game;
+    QCOMPARE(game.platform.inCount(), 0u); // not looked for yet: not listed, nothing loaded
+    QVERIFY(game.chooseMicrophone());
+    QCOMPARE(game.devices.inIdentity, std::string(MicrophoneName));
+    game.platform.setHeadphones(true);
+    game.platform.setAnyOctave(true);
+    game.round.startTraining();
+    QVERIFY(game.nextNoteOnLine());
+    const int asked = game.slot(0).note;
+    // Sung an octave below, as a man sings a soprano's note.
+    m_mouth->say(tone(asked - 12, -10, 700));
+    QVERIFY(game.tickUntil([&] { return game.slot(0).result != 0; }, 5000));
+    QCOMPARE(game.slot(0).result, 1);
+    const TakenAnswer taken = game.devices.takenAnswer();
+    QCOMPARE(taken.way, AnswerWay::Microphone);
+    QVERIFY2(std::abs(taken.cents) <= 5, qPrintable(QString::number(taken.cents)));
+
+    // A wrong note is judged wrong.
+    QVERIFY(game.nextNoteOnLine());
+    const int second = game.slot(1).note;
+    m_mouth->say(std::vector<float>(9600));
+    m_mouth->say(tone(second + 1, -10, 700));
+    QVERIFY(game.tickUntil([&] { return game.slot(1).result != 0; }, 5000));
+    QCOMPARE(game.slot(1).result, -1);
+}
+
+// Through loudspeakers: the game's note comes back into the microphone at
+// -12 dB and rings on; the pupil sings another one over it at -6 dB.
+void TestMicrophonePulse::gameNoteFedBackIsNoAnswerAndThePupilOverItIs() {
+    Game game;
+    QVERIFY(game.chooseMicrophone());
+    game.round.startTraining();
+    // The note is played as it comes in: from then on the room rings with it.
+    QVERIFY(game.tickUntil([&] { return !game.fake.sent.empty() && (game.fake.sent.back().message & 0xF0) == 0x90; }, 5000));
+    const int asked = int((game.fake.sent.back().message >> 8) & 0x7F);
+    const std::size_t played = game.fake.sent.size();
+    m_mouth->echo(tone(asked, -12, 6000));
+    QVERIFY(game.nextNoteOnLine());
+    QCOMPARE(game.slot(0).note, asked);
+    QElapsedTimer rang;
+    rang.start();
+    while (rang.elapsed() < 1500)
+        game.tick();
+    QCOMPARE(game.slot(0).result, 0); // the game's own note never answered
+    QVERIFY(!game.silenced(played));
+
+    const int sung = asked == 84 ? 83 : asked + 1;
+    m_mouth->say(tone(sung, -6, 800));
+    QVERIFY(game.tickUntil([&] { return game.silenced(played); }, 3000));
+    m_mouth->quiet(); // the game's note has fallen silent
+    QVERIFY(game.tickUntil([&] { return game.slot(0).result != 0; }, 3000));
+    QCOMPARE(game.slot(0).result, -1); // judged as the pupil's note, a wrong one
+}
+
+// The microphone unplugged (its source gone from the server) and plugged in
+// again: the input is lost and taken again, as a keyboard is.
+void TestMicrophonePulse::microphoneLostAndFoundAgain() {
+    Game game;
+    QVERIFY(game.chooseMicrophone());
+    m_mouth->unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(game.devices.lostInIdentity, std::string(MicrophoneName), 5000);
+    QVERIFY(!game.devices.inputWorks());
+    QVERIFY(m_mouth->plug());
+    QTRY_VERIFY_WITH_TIMEOUT(game.devices.inputWorks(), 5000);
+    QCOMPARE(game.devices.inIdentity, std::string(MicrophoneName));
+
+    game.platform.setHeadphones(true);
+    game.round.startTraining();
+    QVERIFY(game.nextNoteOnLine());
+    m_mouth->say(tone(game.slot(0).note, -10, 700));
+    QVERIFY(game.tickUntil([&] { return game.slot(0).result != 0; }, 5000));
+    QCOMPARE(game.slot(0).result, 1);
+}
+
+QTEST_GUILESS_MAIN(TestMicrophonePulse)
+#include "tst_microphone_pulse.moc"

@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The microphone as an input, fed offline: the game's own note heard through
+// loudspeakers never answers; a pupil singing over it silences it and is
+// judged; with headphones everything heard counts.
+#include <QtTest>
+
+#include <cmath>
+
+#include "microphoneinput.h"
+
+namespace {
+constexpr double Rate = 48000;
+
+// A tone with three harmonics at `note` (a key number, 69 = 440 Hz) whose
+// loudest sample lies at `peakDb`; `ms` long, with a 5 ms fade at each end.
+std::vector<float> tone(double note, double peakDb, double ms) {
+    const auto n = std::size_t(ms * Rate / 1000.0);
+    const double hz = 440.0 * std::exp2((note - 69) / 12.0);
+    const double a = std::pow(10.0, peakDb / 20.0) / 1.6;
+    std::vector<float> out(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double p = 2 * M_PI * hz * double(i) / Rate;
+        const double fade = std::min({1.0, double(i) / (0.005 * Rate), double(n - i) / (0.005 * Rate)});
+        out[i] = float(a * fade * (std::sin(p) + 0.5 * std::sin(2 * p) + 0.25 * std::sin(3 * p)));
+    }
+    return out;
+}
+
+std::vector<float> mix(std::vector<float> a, const std::vector<float>& b) {
+    a.resize(std::max(a.size(), b.size()));
+    for (std::size_t i = 0; i < b.size(); ++i)
+        a[i] += b[i];
+    return a;
+}
+
+struct Heard {
+    std::vector<int> notes;
+    static void proc(MidiInPort*, uint32_t id, uintptr_t instance, uint32_t message, uint32_t) {
+        if (id == MIM_DATA && (message & 0xF0) == 0x90)
+            reinterpret_cast<Heard*>(instance)->notes.push_back(int((message >> 8) & 0x7F));
+    }
+};
+
+// The game as the microphone's input sees it: what it sends, and its note
+// silenced when the input wishes so, as the device holder does at its next look.
+struct Room {
+    std::shared_ptr<ListenChoices> choices = std::make_shared<ListenChoices>();
+    Heard heard;
+    std::unique_ptr<MicrophoneInput> input;
+    bool silenced = false;
+
+    explicit Room(bool headphones) {
+        choices->headphones = headphones;
+        input = MicrophoneInput::create(Rate, &Heard::proc, reinterpret_cast<uintptr_t>(&heard),
+                                        choices);
+        input->start();
+    }
+    void gamePlays(int note) { input->outputSent(0x90 | uint32_t(note) << 8 | 127u << 16); }
+    // Feeds `sound` in blocks of 10 ms; while the game's note still sounds,
+    // `echo` is what the microphone hears of it on top.
+    void hear(const std::vector<float>& sound, const std::vector<float>& echo = {}) {
+        const std::size_t block = 480;
+        for (std::size_t at = 0; at < sound.size(); at += block) {
+            std::vector<float> part(sound.begin() + long(at),
+                                    sound.begin() + long(std::min(sound.size(), at + block)));
+            for (std::size_t i = 0; !silenced && i < part.size() && at + i < echo.size(); ++i)
+                part[i] += echo[at + i];
+            input->hear(part.data(), part.size());
+            if (!silenced && input->wantsSilence()) {
+                silenced = true;
+                input->outputSent(0xB0 | 0x78u << 8);
+            }
+        }
+    }
+};
+} // namespace
+
+class TestMicrophoneInput : public QObject {
+    Q_OBJECT
+private slots:
+    void gameNoteAndPupil_data();
+    void gameNoteAndPupil();
+    void answerTellsHowItWasGiven();
+};
+
+void TestMicrophoneInput::gameNoteAndPupil_data() {
+    QTest::addColumn<bool>("headphones");
+    QTest::addColumn<int>("gameNote");  // -1: the game plays nothing
+    QTest::addColumn<int>("pupilNote"); // -1: the pupil stays silent
+    QTest::addColumn<double>("pupilDb");
+    QTest::addColumn<bool>("silenced");
+    QTest::addColumn<QString>("expected");
+    // The game's note comes back at -12 dB from the loudspeakers and rings on.
+    QTest::newRow("loudspeakers: the game's own note never answers")
+        << false << 60 << -1 << 0.0 << false << "";
+    QTest::newRow("loudspeakers: a low game note never answers") << false << 36 << -1 << 0.0 << false << "";
+    QTest::newRow("loudspeakers: a pupil over it is judged as the pupil")
+        << false << 60 << 64 << -6.0 << true << "64";
+    QTest::newRow("loudspeakers: the pupil singing the game's own note over it")
+        << false << 67 << 67 << -6.0 << true << "67";
+    QTest::newRow("loudspeakers: no louder than the game's note is no answer")
+        << false << 60 << 64 << -12.0 << false << "";
+    QTest::newRow("headphones: whatever is heard counts") << true << 60 << 60 << -12.0 << false << "60";
+    QTest::newRow("nothing played by the game: the pupil answers") << false << -1 << 62 << -20.0 << false << "62";
+}
+
+void TestMicrophoneInput::gameNoteAndPupil() {
+    QFETCH(bool, headphones);
+    QFETCH(int, gameNote);
+    QFETCH(int, pupilNote);
+    QFETCH(double, pupilDb);
+    QFETCH(bool, silenced);
+    QFETCH(QString, expected);
+    Room room(headphones);
+    room.hear(std::vector<float>(4800)); // the room before
+    std::vector<float> echo;
+    if (gameNote >= 0) {
+        room.gamePlays(gameNote);
+        echo = tone(gameNote, -12, 3000);
+    }
+    // The pupil begins half a second after the game's note, as a pupil does.
+    std::vector<float> pupil(24000);
+    if (pupilNote >= 0) {
+        const auto sung = tone(pupilNote, pupilDb, 1000);
+        pupil.insert(pupil.end(), sung.begin(), sung.end());
+    }
+    pupil.resize(echo.empty() ? pupil.size() + 24000 : std::max(pupil.size(), echo.size()));
+    room.hear(pupil, echo);
+    QStringList notes;
+    for (int n : room.heard.notes)
+        notes << QString::number(n);
+    QCOMPARE(notes.join(' '), expected);
+    QCOMPARE(room.silenced, silenced);
+}
+
+void TestMicrophoneInput::answerTellsHowItWasGiven() {
+    Room room(true);
+    room.choices->anyOctave = true;
+    room.hear(tone(60.3, -10, 600)); // 30 cents sharp
+    QCOMPARE(room.heard.notes, std::vector<int>{60});
+    const TakenAnswer taken = room.input->latestAnswer();
+    QCOMPARE(taken.way, AnswerWay::Microphone);
+    QVERIFY2(std::abs(taken.cents - 30) <= 3, qPrintable(QString::number(taken.cents)));
+    QVERIFY(taken.anyOctave);
+    room.input->stop();
+    room.hear(std::vector<float>(9600));
+    room.hear(tone(64, -10, 600));
+    QCOMPARE(room.heard.notes.size(), 1u); // a stopped input hands on nothing
+}
+
+QTEST_APPLESS_MAIN(TestMicrophoneInput)
+#include "tst_microphoneinput.moc"
