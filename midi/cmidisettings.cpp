@@ -234,9 +234,14 @@ void CMidiSettings::fillInputs() {
             m_inButtons[k].reset(
                 makeButton(InIdBase + int(k), rowRect(InLeft, InRight, k), name, m_inGroup));
     }
+    const int microphone = m_listening ? m_listening->microphoneInput() : -1;
+    // The microphone is marked only when it listens: choosing it is the
+    // pupil's own step, never something OK does for want of another input.
+    if (microphone >= 0 && m_selIn == microphone &&
+        m_devices->inIdentity != m_inIdentities[unsigned(microphone)])
+        m_selIn = -1;
     if (m_selIn >= 0 && unsigned(m_selIn) < m_inCount && m_inButtons[m_selIn])
         m_inButtons[m_selIn]->setChecked(true);
-    const int microphone = m_listening ? m_listening->microphoneInput() : -1;
     if (microphone >= 0 && unsigned(microphone) < m_inCount && m_inButtons[microphone])
         addListeningRows(unsigned(microphone));
 }
@@ -245,6 +250,9 @@ void CMidiSettings::addListeningRows(unsigned microphoneRow) {
     QFont font = this->font();
     if (QWidget* fontSource = control(this, template166::IdFontSource))
         font = fontSource->font();
+    // Its name is longer than the column: its row reaches to the dialog's edge.
+    QRadioButton* row = m_inButtons[microphoneRow].get();
+    row->setGeometry(row->geometry().adjusted(0, 0, width() - InRight - RowHeight / 4, 0));
     const auto place = [&](unsigned below) {
         return rowRect(InLeft + ListeningIndent, InRight, microphoneRow + below);
     };
@@ -259,8 +267,7 @@ void CMidiSettings::addListeningRows(unsigned microphoneRow) {
     m_headphones = makeBox(HeadphonesText, 1, m_listening->headphones());
     m_anyOctave = makeBox(AnyOctaveText, 2, m_listening->anyOctave());
     m_levelBar = std::make_unique<QProgressBar>(this);
-    const QRect row = place(3);
-    m_levelBar->setGeometry(row.adjusted(2, 5, -8, -5));
+    m_levelBar->setGeometry(place(3).adjusted(2, 5, -8, -5));
     m_levelBar->setRange(0, MeterRangeDb);
     m_levelBar->setValue(0);
     m_levelBar->setTextVisible(false);
