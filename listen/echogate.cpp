@@ -13,8 +13,6 @@ void EchoGate::gameNote(uint64_t atSample) {
     m_sounding = true;
     m_open = false;
     m_learnUntil = atSample + samples(LearnMs);
-    m_ownDb = -200;
-    m_recent.clear();
 }
 
 void EchoGate::gameQuiet(uint64_t atSample) {
@@ -24,23 +22,22 @@ void EchoGate::gameQuiet(uint64_t atSample) {
     m_quietSince = atSample;
 }
 
-EchoGate::Verdict EchoGate::hear(double levelDb, uint64_t endSample) {
-    if (m_headphones)
-        return Verdict::Open;
-    if (m_open)
-        return Verdict::Open;
-    if (endSample < m_learnUntil) {
-        // The note's attack and the room's first echoes: how loud it comes back.
-        m_ownDb = std::max(m_ownDb, levelDb);
-        return Verdict::Closed;
-    }
-    // A level held for RiseMs is the note's own, however it has swelled.
-    m_recent.emplace_back(endSample, levelDb);
-    while (!m_recent.empty() && m_recent.front().first + samples(RiseMs) <= endSample) {
-        m_ownDb = std::max(m_ownDb, m_recent.front().second);
+EchoGate::Verdict EchoGate::hear(double levelDb, uint64_t endSample, bool pupils) {
+    m_recent.emplace_back(endSample, pupils ? -200.0 : levelDb);
+    while (m_recent.front().first + samples(MemoryMs) < endSample)
         m_recent.pop_front();
+    if (m_headphones || m_open)
+        return Verdict::Open;
+    if (endSample < m_learnUntil)
+        return Verdict::Learning; // the note's attack and the room's first echoes
+    // The echo: the loudest heard in the memory, up to RiseMs ago.
+    double echoDb = -200;
+    for (const auto& [at, db] : m_recent) {
+        if (at + samples(RiseMs) > endSample)
+            break;
+        echoDb = std::max(echoDb, db);
     }
-    if (levelDb >= m_ownDb + MarginDb) {
+    if (levelDb >= echoDb + MarginDb) {
         m_open = true;
         return m_sounding ? Verdict::SilenceGame : Verdict::Opens;
     }

@@ -5,16 +5,18 @@
 
 // Through loudspeakers the microphone hears the game's own note, and that
 // note is the right answer. The gate keeps it from answering itself: for a
-// while after each note the game plays nothing heard counts, and meanwhile it
-// learns how loud that note reaches the microphone; from then on an answer
-// must begin clearly louder than that. A note that swells after its attack
-// (a bowed string, a choir) is still the game's: whatever level was reached a
-// tenth of a second ago counts as its echo, so only a sudden rise above all
-// of it opens the gate. With headphones it stands open.
+// while after each note the game plays nothing heard counts; from then on an
+// answer must begin with a sudden rise clearly above what the microphone has
+// heard of late. The game's note only fades or swells slowly: whatever level
+// was reached in the last 0.6 s, a tenth of a second ago or earlier, counts
+// as its echo, unless the pupil's own note was heard then. A note that has died down, or a pupil who sang before and fell
+// silent, leaves that reckoning soon after. With headphones the gate
+// stands open.
 class EchoGate {
 public:
     enum class Verdict {
-        Closed,      // nothing heard counts now
+        Learning,    // nothing heard counts now: the game's note has only just begun
+        Closed,      // the game's notes heard now are its own
         Opens,       // the pupil has just begun, over the game's note or after it
         SilenceGame, // ... over the game's note, which must now fall silent
         Open,        // what is heard counts
@@ -24,6 +26,7 @@ public:
     static constexpr double MarginDb = 6;   // the pupil above the game's note
     static constexpr double FadeMs = 300;   // the room's echo of a silenced note
     static constexpr double RiseMs = 100;   // a rise slower than this is the note's own swell
+    static constexpr double MemoryMs = 600; // how long a level heard counts as the echo
 
     explicit EchoGate(double sampleRate);
 
@@ -33,8 +36,9 @@ public:
     void gameQuiet(uint64_t atSample);
 
     // The level of what was heard up to `endSample` (over some 20 ms, dBFS),
-    // every hop of the listener.
-    Verdict hear(double levelDb, uint64_t endSample);
+    // every hop of the listener. `pupils`: a note was heard then that the game
+    // does not sound, so that level was the pupil's, not the echo's.
+    Verdict hear(double levelDb, uint64_t endSample, bool pupils = false);
 
 private:
     uint64_t samples(double ms) const;
@@ -45,6 +49,5 @@ private:
     bool m_open = true;       // no note of the game stands in the way
     uint64_t m_learnUntil = 0;
     uint64_t m_quietSince = 0;
-    double m_ownDb = -200;    // the loudest the game's note reached the microphone
-    std::deque<std::pair<uint64_t, double>> m_recent; // levels of the last RiseMs
+    std::deque<std::pair<uint64_t, double>> m_recent; // levels of the last MemoryMs
 };

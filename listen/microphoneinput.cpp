@@ -40,6 +40,14 @@ void MicrophoneInput::outputSent(uint32_t message) {
         kind = 0;
     else
         return;
+    uint32_t classes = 0;
+    if (kind == 1) {
+        const uint32_t pc = data1 % 12;
+        classes = m_gameClasses.load(std::memory_order_relaxed) | 1u << pc |
+                  1u << ((pc + 1) % 12) | 1u << ((pc + 11) % 12);
+    }
+    // Without a note-off the game's notes ring on together until it falls silent.
+    m_gameClasses.store(classes, std::memory_order_release);
     const uint32_t count = (m_gameEvent.load(std::memory_order_relaxed) >> 1) + 1;
     m_gameEvent.store((count << 1) | kind, std::memory_order_release);
 }
@@ -81,6 +89,21 @@ void MicrophoneInput::followTheGame() {
         m_gate.gameQuiet(m_heard);
 }
 
+bool MicrophoneInput::gamesOwn(int note) const {
+    return m_gameClasses.load(std::memory_order_acquire) >> (note % 12) & 1;
+}
+
+bool MicrophoneInput::counts(int note) const {
+    switch (m_verdict) {
+    case EchoGate::Verdict::Learning:
+        return false;
+    case EchoGate::Verdict::Closed:
+        return !gamesOwn(note);
+    default:
+        return true;
+    }
+}
+
 void MicrophoneInput::hearHop(const float* samples, std::size_t count) {
     followTheGame();
     double squares = 0;
@@ -94,26 +117,21 @@ void MicrophoneInput::hearHop(const float* samples, std::size_t count) {
     const double levelDb = meanSquare > 1e-20 ? 10.0 * std::log10(meanSquare) : -200.0;
     m_heard += count;
 
+    // The listener first: what it hears now tells whose level this is.
+    const std::vector<HeardNote> answers = m_listener->listen(samples, count);
+    const int key = m_listener->latestKey();
     m_gate.setHeadphones(m_choices->headphones.load());
-    switch (m_gate.hear(levelDb, m_heard)) {
-    case EchoGate::Verdict::Closed:
-        m_gateOpen = false;
-        break;
-    case EchoGate::Verdict::SilenceGame:
+    m_verdict = m_gate.hear(levelDb, m_heard, key >= 0 && !gamesOwn(key));
+    if (m_verdict == EchoGate::Verdict::SilenceGame)
         m_silenceWish.store(true);
-        [[fallthrough]];
-    case EchoGate::Verdict::Opens:
+    if (m_verdict == EchoGate::Verdict::SilenceGame || m_verdict == EchoGate::Verdict::Opens) {
         // What the listener made of the game's note until now is forgotten:
         // the pupil's own note is judged from here.
         m_listener->forget();
-        m_gateOpen = true;
-        break;
-    case EchoGate::Verdict::Open:
-        m_gateOpen = true;
-        break;
+        return;
     }
-    for (const HeardNote& answer : m_listener->listen(samples, count)) {
-        if (!m_gateOpen || !m_running.load())
+    for (const HeardNote& answer : answers) {
+        if (!m_running.load() || !counts(answer.note))
             continue;
         m_cents.store(int(std::lround(answer.cents)), std::memory_order_release);
         const uint32_t message = NoteOn | (uint32_t(answer.note & 0x7F) << 8) |

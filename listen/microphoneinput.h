@@ -12,8 +12,12 @@
 #include "notelistener.h"
 
 // The microphone as a MIDI input: what it hears is listened to for notes,
-// behind the gate that keeps the game's own notes from answering, and each
-// answer goes out as a note-on, as a key of a keyboard would.
+// and each answer goes out as a note-on, as a key of a keyboard would.
+// Through loudspeakers the game's own notes are heard too. A note heard that
+// the game is not sounding (nor a semitone beside one: a SoundFont's sample
+// may lie that far off) can only be the pupil's, and answers at once. One of
+// the game's own notes answers only through the gate (echogate.h): the
+// pupil's own onset, clearly louder than the game's note.
 class MicrophoneInput final : public MidiInPort {
 public:
     static constexpr uint8_t AnswerVelocity = 100;
@@ -44,6 +48,8 @@ private:
                     std::unique_ptr<NoteListener> listener);
     void hearHop(const float* samples, std::size_t count);
     void followTheGame();
+    bool counts(int note) const; // an answer of this note, as the gate stands now
+    bool gamesOwn(int note) const; // one of the game's notes sounding, or beside one
 
     MidiInProc m_proc;
     uintptr_t m_instance;
@@ -56,10 +62,12 @@ private:
     uint64_t m_heard = 0;         // samples heard so far
     double m_powers[4] = {};      // the last hops' mean squares, for a level over 20 ms
     unsigned m_nextPower = 0;
-    bool m_gateOpen = true;
+    EchoGate::Verdict m_verdict = EchoGate::Verdict::Open;
     // The game's latest sound event, from the window's thread: a count, and
     // whether it began a note (1) or fell silent (0) in the lowest bit.
     std::atomic<uint32_t> m_gameEvent{0};
+    // The pitch classes the game sounds now, and those beside them (bit k: class k).
+    std::atomic<uint32_t> m_gameClasses{0};
     uint32_t m_seenEvent = 0;
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_silenceWish{false};

@@ -47,6 +47,9 @@ public:
 
     const PitchDetector& detector() const { return *m_detector; }
 
+    // The key heard in the latest judgement, -1 when nothing clear was heard.
+    int latestKey() const { return !m_recent.empty() && m_recent.back().voiced ? m_recent.back().note : -1; }
+
     // Whatever was heard so far is not held against what follows: the next
     // steady key answers, even the one heard last.
     void forget();

@@ -85,30 +85,33 @@ private slots:
 
 void TestMicrophoneInput::gameNoteAndPupil_data() {
     QTest::addColumn<bool>("headphones");
-    QTest::addColumn<int>("gameNote");  // -1: the game plays nothing
-    QTest::addColumn<int>("pupilNote"); // -1: the pupil stays silent
-    QTest::addColumn<double>("pupilDb");
+    QTest::addColumn<int>("gameNote"); // -1: the game plays nothing
+    // What the pupil sings: "NOTE DB FROM-TO" in ms after the game's note, ";" between.
+    QTest::addColumn<QString>("sung");
     QTest::addColumn<bool>("silenced");
     QTest::addColumn<QString>("expected");
     // The game's note comes back at -12 dB from the loudspeakers and rings on.
-    QTest::newRow("loudspeakers: the game's own note never answers")
-        << false << 60 << -1 << 0.0 << false << "";
-    QTest::newRow("loudspeakers: a low game note never answers") << false << 36 << -1 << 0.0 << false << "";
+    QTest::newRow("loudspeakers: the game's own note never answers") << false << 60 << "" << false << "";
+    QTest::newRow("loudspeakers: a low game note never answers") << false << 36 << "" << false << "";
     QTest::newRow("loudspeakers: a pupil over it is judged as the pupil")
-        << false << 60 << 64 << -6.0 << true << "64";
+        << false << 60 << "64 -6 500-1500" << true << "64";
     QTest::newRow("loudspeakers: the pupil singing the game's own note over it")
-        << false << 67 << 67 << -6.0 << true << "67";
-    QTest::newRow("loudspeakers: no louder than the game's note is no answer")
-        << false << 60 << 64 << -12.0 << false << "";
-    QTest::newRow("headphones: whatever is heard counts") << true << 60 << 60 << -12.0 << false << "60";
-    QTest::newRow("nothing played by the game: the pupil answers") << false << -1 << 62 << -20.0 << false << "62";
+        << false << 67 << "67 -6 500-1500" << true << "67";
+    QTest::newRow("loudspeakers: a semitone beside the game's note, no louder, is no answer")
+        << false << 60 << "61 -12 500-1500" << false << "";
+    QTest::newRow("loudspeakers: the pupil's last note rang into the game's next one")
+        << false << 60 << "64 -6 0-700; 66 -6 1500-2300" << true << "66";
+    QTest::newRow("loudspeakers: begun too early, then again after a breath")
+        << false << 60 << "64 -6 50-700; 64 -6 2000-3000" << true << "64";
+    QTest::newRow("headphones: whatever is heard counts") << true << 60 << "60 -12 500-1500" << false << "60";
+    QTest::newRow("nothing played by the game: the pupil answers")
+        << false << -1 << "62 -20 500-1500" << false << "62";
 }
 
 void TestMicrophoneInput::gameNoteAndPupil() {
     QFETCH(bool, headphones);
     QFETCH(int, gameNote);
-    QFETCH(int, pupilNote);
-    QFETCH(double, pupilDb);
+    QFETCH(QString, sung);
     QFETCH(bool, silenced);
     QFETCH(QString, expected);
     Room room(headphones);
@@ -116,15 +119,16 @@ void TestMicrophoneInput::gameNoteAndPupil() {
     std::vector<float> echo;
     if (gameNote >= 0) {
         room.gamePlays(gameNote);
-        echo = tone(gameNote, -12, 3000);
+        echo = tone(gameNote, -12, 4000);
     }
-    // The pupil begins half a second after the game's note, as a pupil does.
-    std::vector<float> pupil(24000);
-    if (pupilNote >= 0) {
-        const auto sung = tone(pupilNote, pupilDb, 1000);
-        pupil.insert(pupil.end(), sung.begin(), sung.end());
+    std::vector<float> pupil(std::size_t(4.0 * Rate));
+    for (const QString& part : sung.split(';', Qt::SkipEmptyParts)) {
+        const QStringList w = part.simplified().split(' ');
+        const QStringList span = w[2].split('-');
+        const auto from = std::size_t(span[0].toDouble() * Rate / 1000);
+        const auto voice = tone(w[0].toInt(), w[1].toDouble(), span[1].toDouble() - span[0].toDouble());
+        std::copy(voice.begin(), voice.end(), pupil.begin() + long(from));
     }
-    pupil.resize(echo.empty() ? pupil.size() + 24000 : std::max(pupil.size(), echo.size()));
     room.hear(pupil, echo);
     QStringList notes;
     for (int n : room.heard.notes)
