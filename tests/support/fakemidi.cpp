@@ -25,6 +25,8 @@ public:
     void sendShort(uint32_t message) override {
         const uint32_t time = m_midi.m_clock ? m_midi.m_clock->now() : 0;
         m_midi.sent.push_back({m_device, message, time});
+        if (m_midi.onSent)
+            m_midi.onSent(message);
     }
     bool finishOpening() override {
         ++m_midi.finishOpenings;

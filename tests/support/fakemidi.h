@@ -2,6 +2,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -36,6 +37,8 @@ public:
 
     // What happened.
     std::vector<Sent> sent;
+    // Called with every message as it is sent, as a synthesizer would sound it.
+    std::function<void(uint32_t message)> onSent;
     int outCountCalls = 0;
     int inCountCalls = 0;
     int outOpens = 0, outCloses = 0;
