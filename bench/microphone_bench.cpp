@@ -11,6 +11,7 @@
 //   QVB_LISTEN_SOUNDFONT=/path/FluidR3_GM.sf2 build/bench/microphone_bench
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <vector>
 
@@ -47,14 +48,15 @@ struct Room {
     std::size_t silencedAt = 0;
     double cpu = 0;
 
-    explicit Room(double rate) {
+    explicit Room(double rate, const GateRules& rules) {
         input = MicrophoneInput::create(rate, &Heard::proc, reinterpret_cast<uintptr_t>(&heard),
-                                        choices);
+                                        choices, rules);
         input->start();
     }
     // `echo` is the game's note, sent `sentAt` samples in; once the input asks
     // for silence the game falls silent and only `voice` is heard.
-    void hear(const std::vector<float>& echo, std::size_t sentAt, const std::vector<float>& voice) {
+    void hear(int gameNote, const std::vector<float>& echo, std::size_t sentAt,
+              const std::vector<float>& voice) {
         const std::size_t n = std::max(echo.size(), voice.size());
         const std::size_t block = 480;
         std::vector<float> part(block);
@@ -62,7 +64,7 @@ struct Room {
         for (std::size_t at = 0; at < n; at += block) {
             const std::size_t count = std::min(block, n - at);
             if (!sent && at >= sentAt) {
-                input->outputSent(0x90 | 60u << 8 | 127u << 16);
+                input->outputSent(0x90 | uint32_t(gameNote) << 8 | 127u << 16);
                 sent = true;
             }
             for (std::size_t i = 0; i < count; ++i) {
@@ -102,6 +104,15 @@ int main() {
         return 2;
     }
     const double rate = synth->sampleRate();
+    // MICROPHONE_GATE="RISE_MS MARGIN_DB MEMORY_MS" tries other rules of the gate;
+    // MICROPHONE_STEP=N takes every Nth key only.
+    GateRules rules;
+    if (const char* gate = std::getenv("MICROPHONE_GATE"))
+        std::sscanf(gate, "%lf %lf %lf", &rules.riseMs, &rules.marginDb, &rules.memoryMs);
+    const char* stepText = std::getenv("MICROPHONE_STEP");
+    const int step = stepText ? std::max(1, std::atoi(stepText)) : 1;
+    std::printf("gate: rise %.0f ms, margin %.1f dB, memory %.0f ms; every %d. key\n", rules.riseMs,
+                rules.marginDb, rules.memoryMs, step);
 
     // The game's own notes, held as the game holds them (it sends no note-off
     // until the next note), through loudspeakers.
@@ -109,15 +120,15 @@ int main() {
     double cpu = 0, audio = 0;
     for (const ListeningProgram& program : ListeningPrograms) {
         int programAnswers = 0;
-        for (int key = 36; key <= 84; ++key) {
+        for (int key = 36; key <= 84; key += step) {
             for (int velocity : {60, 110}) {
                 for (bool vibrato : {false, true}) {
                     PlayedNote played{program.program, key, velocity, vibrato, 100, 3000, 300};
                     auto echo = renderNote(*synth, played);
                     scaleToPeak(echo, -12);
                     const auto sentAt = onsetSample(played, rate) - std::size_t(OutputLatencyMs * rate / 1000);
-                    Room room(rate);
-                    room.hear(echo, sentAt, {});
+                    Room room(rate, rules);
+                    room.hear(key, echo, sentAt, {});
                     ++notes;
                     cpu += room.cpu;
                     audio += double(echo.size()) / rate;
@@ -144,7 +155,7 @@ int main() {
     int sung = 0, judgedVoice = 0, judgedOther = 0, notJudged = 0, turn = 0;
     std::vector<double> latency;
     for (const ListeningProgram& program : ListeningPrograms) {
-        for (int key = 48; key <= 76; key += 4) {
+        for (int key = 48; key <= 76; key += 4 * step) {
             for (int interval : intervals) {
                 const int voiceKey = key + interval;
                 PlayedNote game{program.program, key, 110, false, 100, 3000, 300};
@@ -155,8 +166,8 @@ int main() {
                 scaleToPeak(voice, -6);
                 const std::size_t voiceOnset = onsetSample(singer, rate);
                 const auto sentAt = onsetSample(game, rate) - std::size_t(OutputLatencyMs * rate / 1000);
-                Room room(rate);
-                room.hear(echo, sentAt, voice);
+                Room room(rate, rules);
+                room.hear(key, echo, sentAt, voice);
                 ++sung;
                 cpu += room.cpu;
                 audio += double(std::max(echo.size(), voice.size())) / rate;

@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-EchoGate::EchoGate(double sampleRate) : m_rate(sampleRate > 0 ? sampleRate : 48000) {}
+EchoGate::EchoGate(double sampleRate, const GateRules& rules)
+    : m_rate(sampleRate > 0 ? sampleRate : 48000), m_rules(rules) {}
 
 uint64_t EchoGate::samples(double ms) const {
     return uint64_t(ms / 1000.0 * m_rate);
@@ -12,7 +13,7 @@ uint64_t EchoGate::samples(double ms) const {
 void EchoGate::gameNote(uint64_t atSample) {
     m_sounding = true;
     m_open = false;
-    m_learnUntil = atSample + samples(LearnMs);
+    m_learnUntil = atSample + samples(m_rules.learnMs);
 }
 
 void EchoGate::gameQuiet(uint64_t atSample) {
@@ -23,25 +24,25 @@ void EchoGate::gameQuiet(uint64_t atSample) {
 }
 
 EchoGate::Verdict EchoGate::hear(double levelDb, uint64_t endSample, bool pupils) {
-    m_recent.emplace_back(endSample, pupils ? -200.0 : levelDb);
-    while (m_recent.front().first + samples(MemoryMs) < endSample)
+    // What is heard while the game's note begins is its echo from the start;
+    // anything later once it has held for riseMs.
+    const uint64_t counts = endSample < m_learnUntil ? endSample : endSample + samples(m_rules.riseMs);
+    m_recent.push_back({counts, endSample, pupils ? -200.0 : levelDb});
+    while (m_recent.front().heardAt + samples(m_rules.memoryMs) < endSample)
         m_recent.pop_front();
     if (m_headphones || m_open)
         return Verdict::Open;
     if (endSample < m_learnUntil)
         return Verdict::Learning; // the note's attack and the room's first echoes
-    // The echo: the loudest heard in the memory, up to RiseMs ago.
     double echoDb = -200;
-    for (const auto& [at, db] : m_recent) {
-        if (at + samples(RiseMs) > endSample)
-            break;
-        echoDb = std::max(echoDb, db);
-    }
-    if (levelDb >= echoDb + MarginDb) {
+    for (const Heard& h : m_recent)
+        if (h.countsFrom <= endSample)
+            echoDb = std::max(echoDb, h.levelDb);
+    if (levelDb >= echoDb + m_rules.marginDb) {
         m_open = true;
         return m_sounding ? Verdict::SilenceGame : Verdict::Opens;
     }
-    if (!m_sounding && endSample >= m_quietSince + samples(FadeMs)) {
+    if (!m_sounding && endSample >= m_quietSince + samples(m_rules.fadeMs)) {
         // The game's note has died away: nothing of it is left to take for an answer.
         m_open = true;
         return Verdict::Opens;

@@ -8,10 +8,19 @@
 // while after each note the game plays nothing heard counts; from then on an
 // answer must begin with a sudden rise clearly above what the microphone has
 // heard of late. The game's note only fades or swells slowly: whatever level
-// was reached in the last 0.6 s, a tenth of a second ago or earlier, counts
+// was reached in the last 0.6 s, 0.3 s ago or earlier (a voice may take that
+// long to come in), counts
 // as its echo, unless the pupil's own note was heard then. A note that has died down, or a pupil who sang before and fell
 // silent, leaves that reckoning soon after. With headphones the gate
 // stands open.
+struct GateRules {
+    double learnMs = 300;  // after each of the game's notes
+    double marginDb = 5;   // the pupil above the game's note
+    double fadeMs = 300;   // the room's echo of a silenced note
+    double riseMs = 300;   // a rise slower than this is the note's own swell
+    double memoryMs = 600; // how long a level heard counts as the echo
+};
+
 class EchoGate {
 public:
     enum class Verdict {
@@ -22,13 +31,7 @@ public:
         Open,        // what is heard counts
     };
 
-    static constexpr double LearnMs = 300;  // after each of the game's notes
-    static constexpr double MarginDb = 6;   // the pupil above the game's note
-    static constexpr double FadeMs = 300;   // the room's echo of a silenced note
-    static constexpr double RiseMs = 100;   // a rise slower than this is the note's own swell
-    static constexpr double MemoryMs = 600; // how long a level heard counts as the echo
-
-    explicit EchoGate(double sampleRate);
+    explicit EchoGate(double sampleRate, const GateRules& rules = {});
 
     void setHeadphones(bool on) { m_headphones = on; }
     // The game began a note / fell silent, when `atSample` samples were heard.
@@ -44,10 +47,16 @@ private:
     uint64_t samples(double ms) const;
 
     double m_rate;
+    GateRules m_rules;
     bool m_headphones = false;
     bool m_sounding = false;  // the game's note sounds
     bool m_open = true;       // no note of the game stands in the way
     uint64_t m_learnUntil = 0;
     uint64_t m_quietSince = 0;
-    std::deque<std::pair<uint64_t, double>> m_recent; // levels of the last MemoryMs
+    struct Heard {
+        uint64_t countsFrom; // counted as the echo from then on
+        uint64_t heardAt;
+        double levelDb;
+    };
+    std::deque<Heard> m_recent; // levels of the last memoryMs
 };

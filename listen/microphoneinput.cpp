@@ -11,19 +11,20 @@ constexpr uint32_t AllSoundOff = 0x78, AllNotesOff = 0x7B;
 
 std::unique_ptr<MicrophoneInput> MicrophoneInput::create(double sampleRate, MidiInProc proc,
                                                          uintptr_t instance,
-                                                         std::shared_ptr<const ListenChoices> choices) {
+                                                         std::shared_ptr<const ListenChoices> choices,
+                                                         const GateRules& gate) {
     auto listener = NoteListener::create(sampleRate);
     if (!listener || !choices)
         return nullptr;
     return std::unique_ptr<MicrophoneInput>(
-        new MicrophoneInput(proc, instance, std::move(choices), std::move(listener)));
+        new MicrophoneInput(proc, instance, std::move(choices), std::move(listener), gate));
 }
 
 MicrophoneInput::MicrophoneInput(MidiInProc proc, uintptr_t instance,
                                  std::shared_ptr<const ListenChoices> choices,
-                                 std::unique_ptr<NoteListener> listener)
+                                 std::unique_ptr<NoteListener> listener, const GateRules& gate)
     : m_proc(proc), m_instance(instance), m_choices(std::move(choices)),
-      m_listener(std::move(listener)), m_gate(m_listener->detector().sampleRate()),
+      m_listener(std::move(listener)), m_gate(m_listener->detector().sampleRate(), gate),
       m_hop(m_listener->detector().hopSize()) {
     m_partial.reserve(m_hop);
 }

@@ -28,7 +28,8 @@ public:
     // nullptr when the rate makes no sense.
     static std::unique_ptr<MicrophoneInput> create(double sampleRate, MidiInProc proc,
                                                    uintptr_t instance,
-                                                   std::shared_ptr<const ListenChoices> choices);
+                                                   std::shared_ptr<const ListenChoices> choices,
+                                                   const GateRules& gate = {});
     void setAlive(Alive alive) { m_alive = std::move(alive); }
 
     // What the microphone heard, on the capture's thread, in blocks of any size.
@@ -45,7 +46,7 @@ public:
 private:
     MicrophoneInput(MidiInProc proc, uintptr_t instance,
                     std::shared_ptr<const ListenChoices> choices,
-                    std::unique_ptr<NoteListener> listener);
+                    std::unique_ptr<NoteListener> listener, const GateRules& gate);
     void hearHop(const float* samples, std::size_t count);
     void followTheGame();
     bool counts(int note) const; // an answer of this note, as the gate stands now

@@ -97,8 +97,8 @@ void TestMicrophoneInput::gameNoteAndPupil_data() {
         << false << 60 << "64 -6 500-1500" << true << "64";
     QTest::newRow("loudspeakers: the pupil singing the game's own note over it")
         << false << 67 << "67 -6 500-1500" << true << "67";
-    QTest::newRow("loudspeakers: a semitone beside the game's note, no louder, is no answer")
-        << false << 60 << "61 -12 500-1500" << false << "";
+    QTest::newRow("loudspeakers: a semitone beside the game's note, quieter, is no answer")
+        << false << 60 << "61 -18 500-1500" << false << "";
     QTest::newRow("loudspeakers: the pupil's last note rang into the game's next one")
         << false << 60 << "64 -6 0-700; 66 -6 1500-2300" << true << "66";
     QTest::newRow("loudspeakers: begun too early, then again after a breath")
