@@ -65,7 +65,8 @@ const char* const GermanText =
     "Vergiss bitte nicht, die Noten für die Probe am Donnerstag mitzubringen. ";
 } // namespace
 
-// `listen_bench PROGRAM KEY [VELOCITY [vibrato]]`: the pitch track of one note, hop by hop.
+// `listen_bench PROGRAM KEY [VELOCITY [vibrato]]`: the pitch track of one note, hop by hop,
+// and the answers the listener gives to it.
 int printTrack(FluidSynthOut& synth, int argc, char** argv) {
     PlayedNote played;
     played.program = std::atoi(argv[1]);
@@ -78,12 +79,22 @@ int printTrack(FluidSynthOut& synth, int argc, char** argv) {
     const std::vector<float> steady(sound.begin() + long(0.3 * rate),
                                     sound.begin() + long(0.6 * rate));
     std::printf("pitch meter: %.2f Hz\n", fundamentalHz(steady, rate));
-    auto detector = PitchDetector::create(rate, 61.7);
-    detector->feed(sound.data(), sound.size(), [&](const PitchFrame& f) {
-        std::printf("%7.1f ms %8.2f Hz conf %.3f level %6.1f dB\n",
-                    1000.0 * (double(f.endSample) - double(onsetSample(played, rate))) / rate, f.hz,
-                    f.confidence, f.levelDb);
+    // The frames the listener judges: of the short window or the long one.
+    ListeningRules rules;
+    auto bank = PitchBank::create(rate, rules.lowestNote, rules.speakingBelow,
+                                  rules.minConfidenceAboveSpeaking);
+    const double onset = double(onsetSample(played, rate));
+    bank->feed(sound.data(), sound.size(), [&](const PitchFrame& f) {
+        const NearestKey key = nearestKey(f.hz);
+        std::printf("%7.1f ms %8.2f Hz (%d %+4.0f ct) conf %.3f level %6.1f dB window %zu\n",
+                    1000.0 * (double(f.endSample) - onset) / rate, f.hz, key.note, key.cents,
+                    f.confidence, f.levelDb, f.window);
     });
+    // What the listener makes of it, and when.
+    auto listener = NoteListener::create(rate, rules);
+    for (const HeardNote& h : listener->listen(sound.data(), sound.size()))
+        std::printf("answer %d (%+.0f ct) at %.1f ms\n", h.note, h.cents,
+                    1000.0 * (double(h.atSample) - onset) / rate);
     return 0;
 }
 
@@ -112,6 +123,7 @@ int main(int argc, char** argv) {
     std::vector<double> latencyLow, latencyMid, latencyHigh, latencyCompass;
     for (const ListeningProgram& program : ListeningPrograms) {
         int programRight = 0, programNotes = 0;
+        std::vector<double> programLatency, programLow; // C' and above, C-c
         for (int key = 36; key <= 84; ++key) {
             for (int velocity : {60, 110}) {
                 for (bool vibrato : {false, true}) {
@@ -154,6 +166,10 @@ int main(int argc, char** argv) {
                     if (first.note == key) {
                         ++right;
                         ++programRight;
+                        if (key >= 60)
+                            programLatency.push_back(latencyMs);
+                        else if (key < 48)
+                            programLow.push_back(latencyMs);
                         (key < 48   ? latencyLow
                          : key < 60 ? latencyMid
                                     : latencyHigh)
@@ -181,7 +197,9 @@ int main(int argc, char** argv) {
                 }
             }
         }
-        std::printf("%-11s %3d of %3d right\n", program.name, programRight, programNotes);
+        std::printf("%-11s %3d of %3d right, onset to judgement C-c %.1f ms, from C' up %.1f ms\n",
+                    program.name, programRight, programNotes, median(programLow),
+                    median(programLatency));
     }
     std::printf("notes %d: right key at the first answer %.2f %%, octave errors %.2f %%, "
                 "other keys %.2f %%, no answer %.2f %%; second answers %d\n",

@@ -6,33 +6,53 @@
 
 #include "semitone.h"
 
+namespace {
+// The slope of a straight line through pitches a hop apart, in cents per hop.
+double slopePerHop(const std::vector<double>& cents) {
+    const double n = double(cents.size());
+    const double meanT = (n - 1) / 2.0;
+    double meanC = 0;
+    for (double c : cents)
+        meanC += c / n;
+    double num = 0, den = 0;
+    for (std::size_t i = 0; i < cents.size(); ++i) {
+        num += (double(i) - meanT) * (cents[i] - meanC);
+        den += (double(i) - meanT) * (double(i) - meanT);
+    }
+    return den > 0 ? num / den : 0.0;
+}
+} // namespace
+
 std::unique_ptr<NoteListener> NoteListener::create(double sampleRate, const ListeningRules& rules) {
     if (rules.lowestNote < 0 || rules.highestNote > 127 || rules.lowestNote > rules.highestNote ||
         !(rules.holdMs > 0 && rules.holdMs <= 2000) || !(rules.onsetSpanMs > 0) ||
         !(rules.pauseMs > 0) || !(rules.maxCentsOff >= 0 && rules.maxCentsOff <= 50))
         return nullptr;
-    // A semitone below the lowest key, so that a pupil a little flat is heard too.
-    auto detector = PitchDetector::create(sampleRate, keyHz(rules.lowestNote - 1));
-    if (!detector)
+    auto bank = PitchBank::create(sampleRate, rules.lowestNote, rules.speakingBelow,
+                                  rules.minConfidenceAboveSpeaking);
+    if (!bank)
         return nullptr;
-    return std::unique_ptr<NoteListener>(new NoteListener(rules, std::move(detector)));
+    return std::unique_ptr<NoteListener>(new NoteListener(rules, std::move(bank)));
 }
 
-NoteListener::NoteListener(const ListeningRules& rules, std::unique_ptr<PitchDetector> detector)
-    : m_rules(rules), m_detector(std::move(detector)) {
-    m_hopSeconds = double(m_detector->hopSize()) / m_detector->sampleRate();
+NoteListener::NoteListener(const ListeningRules& rules, std::unique_ptr<PitchBank> bank)
+    : m_rules(rules), m_bank(std::move(bank)) {
+    m_hopSeconds = double(detector().hopSize()) / detector().sampleRate();
     const auto frames = [this](double ms) {
         return std::max<std::size_t>(1, std::size_t(std::ceil(ms / 1000.0 / m_hopSeconds)));
     };
-    // The hold spans holdMs from its first judgement to its last.
+    // The hold spans holdMs from the start of its first judgement's window
+    // to its last judgement: never more frames than with no window at all.
     m_holdFrames = frames(m_rules.holdMs) + 1;
+    m_leadFrames = frames(m_rules.leadMs);
+    m_choirFrames = frames(m_rules.choirHoldMs) + 1;
     m_onsetFrames = frames(m_rules.onsetSpanMs);
     m_pauseFrames = frames(m_rules.pauseMs);
 }
 
 std::vector<HeardNote> NoteListener::listen(const float* samples, std::size_t count) {
     std::vector<HeardNote> answers;
-    m_detector->feed(samples, count, [&](const PitchFrame& frame) { hear(frame, answers); });
+    m_bank->feed(samples, count, [&](const PitchFrame& frame) { hear(frame, answers); });
     return answers;
 }
 
@@ -72,7 +92,7 @@ void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers
     // A swell within a held note (a choir's voices beating, a bow's
     // pressure) is no new note: the rise must come out of a dip below the
     // level the last answer was heard at.
-    if (onset(frame.levelDb) && m_quietestDb <= m_answerLevelDb - m_rules.onsetRiseDb) {
+    if (onset(frame.levelDb) && m_quietestDb <= m_answerLevelDb - m_rules.againDipDb) {
         m_onsetSinceAnswer = true;
         m_sinceOnset = 0;
     } else {
@@ -80,13 +100,25 @@ void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers
     }
     Judged judged;
     const NearestKey key = nearestKey(frame.hz);
-    judged.voiced = frame.hz > 0 && frame.confidence >= m_rules.minConfidence &&
-                    frame.levelDb >= m_rules.silenceDb && key.note >= m_rules.lowestNote &&
-                    key.note <= m_rules.highestNote;
+    const double minConfidence = key.note < m_rules.speakingBelow
+                                     ? m_rules.minConfidence
+                                     : m_rules.minConfidenceAboveSpeaking;
+    judged.heard = frame.hz > 0 && frame.levelDb >= m_rules.silenceDb &&
+                   key.note >= m_rules.lowestNote && key.note <= m_rules.highestNote;
+    judged.voiced = judged.heard && frame.confidence >= minConfidence;
+    judged.confidence = frame.confidence;
+    judged.hiss = frame.levelDb >= m_rules.hissDb && frame.confidence < m_rules.hissConfidence;
     judged.note = key.note;
     judged.cents = key.cents;
+    if (frame.levelDb < m_rules.silenceDb)
+        m_soundSince = frame.endSample;
+    // The window looks back over sound only since the silence before it.
+    const uint64_t reach = std::min<uint64_t>(frame.window, frame.endSample - m_soundSince);
+    judged.reachSeconds = frame.levelDb < m_rules.silenceDb
+                              ? 0.0
+                              : std::max(0.0, double(reach) / detector().sampleRate() - m_hopSeconds);
     m_recent.push_back(judged);
-    if (m_recent.size() > m_holdFrames)
+    if (m_recent.size() > std::max(m_holdFrames, m_choirFrames) + m_leadFrames)
         m_recent.pop_front();
 
     // A pause is silence: a choir or a bowed string that wavers for a moment
@@ -97,46 +129,57 @@ void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers
 
     int note = 0;
     double cents = 0;
-    if (!steadyKey(note, cents))
+    std::size_t held = 0;
+    if (!steadyKey(note, cents, held) && !steadyChoir(note, cents, held))
         return;
     // The same key again only when the whole hold came after a new onset:
     // a note held on is one answer, however long it sounds.
-    const bool newOnset = m_onsetSinceAnswer && m_sinceOnset + 1 >= m_holdFrames;
+    const bool newOnset = m_onsetSinceAnswer && m_sinceOnset + 1 >= held;
     if (note == m_lastAnswer && !newOnset)
         return;
     answers.push_back({note, cents, frame.endSample});
+    // A new onset must rise out of a dip heard after this answer: the rest of
+    // the attack it was judged in is none.
+    m_levels.clear();
     m_lastAnswer = note;
     m_answerLevelDb = m_levelDb;
     m_onsetSinceAnswer = false;
 }
 
-bool NoteListener::steadyKey(int& note, double& cents) const {
-    if (m_recent.size() < m_holdFrames)
+bool NoteListener::steadyKey(int& note, double& cents, std::size_t& frames) const {
+    // The fewest latest frames that span the hold, counted from where the
+    // first one's window begins.
+    frames = 0;
+    if (m_recent.empty())
         return false;
-    const int first = m_recent.front().note;
+    const bool speaking = m_recent.back().note < m_rules.speakingBelow;
+    const double hold = m_rules.holdMs / 1000.0 - 1e-9;
+    for (std::size_t n = 1; n <= m_recent.size() && !frames; ++n)
+        if (double(n - 1) * m_hopSeconds +
+                (speaking ? 0.0 : m_recent[m_recent.size() - n].reachSeconds) >=
+            hold)
+            frames = n;
+    if (!frames)
+        return false;
+    const int first = m_recent[m_recent.size() - frames].note;
     std::vector<double> offsets;
-    offsets.reserve(m_recent.size());
-    for (const Judged& j : m_recent) {
+    offsets.reserve(frames);
+    for (std::size_t i = m_recent.size() - frames; i < m_recent.size(); ++i) {
+        const Judged& j = m_recent[i];
         if (!j.voiced || j.note != first)
             return false;
         offsets.push_back(j.cents);
     }
     const auto [low, high] = std::minmax_element(offsets.begin(), offsets.end());
-    if (*high - *low > m_rules.maxSpanCents)
+    if (*high - *low > (speaking ? m_rules.maxSpanCents : m_rules.maxSpanAboveSpeaking))
         return false;
     // The drift: the slope of a straight line through the hold's pitches.
-    const double n = double(offsets.size());
-    const double meanT = (n - 1) / 2.0;
-    double meanC = 0;
-    for (double c : offsets)
-        meanC += c / n;
-    double num = 0, den = 0;
-    for (std::size_t i = 0; i < offsets.size(); ++i) {
-        num += (double(i) - meanT) * (offsets[i] - meanC);
-        den += (double(i) - meanT) * (double(i) - meanT);
-    }
-    const double slope = den > 0 ? num / den / m_hopSeconds : 0.0;
-    if (std::abs(slope) > m_rules.maxDriftCentsPerSecond)
+    if (std::abs(slopePerHop(offsets) / m_hopSeconds) >
+        (speaking ? m_rules.maxDriftCentsPerSecond : m_rules.maxDriftAboveSpeaking))
+        return false;
+    if (!speaking && cameSliding(m_recent.size() - frames))
+        return false;
+    if (speaking && (afterHiss(m_recent.size() - frames) || cameWandering(m_recent.size() - frames)))
         return false;
     std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
     const double median = offsets[offsets.size() / 2];
@@ -145,4 +188,73 @@ bool NoteListener::steadyKey(int& note, double& cents) const {
     note = first;
     cents = median;
     return true;
+}
+
+std::vector<double> NoteListener::leadingTrack(std::size_t holdStart, double minConfidence) const {
+    // The pitch followed back from the hold as long as it runs on unbroken
+    // (heard at that confidence, no leap between two hops), and on to now.
+    const auto pitch = [this](std::size_t i) {
+        return 100.0 * m_recent[i].note + m_recent[i].cents;
+    };
+    std::size_t from = holdStart;
+    while (from > 0 && holdStart - from < m_leadFrames && m_recent[from - 1].heard &&
+           m_recent[from - 1].confidence >= minConfidence &&
+           std::abs(pitch(from - 1) - pitch(from)) <= m_rules.maxStepCents)
+        --from;
+    std::vector<double> track;
+    track.reserve(m_recent.size() - from);
+    for (std::size_t i = from; i < m_recent.size(); ++i)
+        track.push_back(pitch(i));
+    return track;
+}
+
+bool NoteListener::cameSliding(std::size_t holdStart) const {
+    const std::vector<double> track = leadingTrack(holdStart, m_rules.minConfidenceAboveSpeaking);
+    return track.size() > m_recent.size() - holdStart &&
+           std::abs(slopePerHop(track) / m_hopSeconds) > m_rules.maxGlideCentsPerSecond;
+}
+
+bool NoteListener::cameWandering(std::size_t holdStart) const {
+    const std::vector<double> track = leadingTrack(holdStart, m_rules.choirConfidence);
+    const auto [low, high] = std::minmax_element(track.begin(), track.end());
+    return *high - *low > m_rules.maxLeadSpanCents;
+}
+
+bool NoteListener::steadyChoir(int& note, double& cents, std::size_t& frames) const {
+    frames = 0;
+    if (m_recent.size() < m_choirFrames || m_recent.back().note >= m_rules.speakingBelow ||
+        !m_recent.back().heard)
+        return false;
+    // The latest key, and the frames on it over the longer hold.
+    const int key = m_recent.back().note;
+    std::vector<double> offsets;
+    for (std::size_t i = m_recent.size() - m_choirFrames; i < m_recent.size(); ++i) {
+        const Judged& j = m_recent[i];
+        if (j.heard && j.note == key && j.confidence >= m_rules.choirConfidence)
+            offsets.push_back(j.cents);
+    }
+    if (double(offsets.size()) < m_rules.choirShare * double(m_choirFrames))
+        return false;
+    const auto [low, high] = std::minmax_element(offsets.begin(), offsets.end());
+    if (*high - *low > m_rules.maxChoirSpanCents ||
+        std::abs(slopePerHop(offsets) / m_hopSeconds) > m_rules.maxChoirDriftCentsPerSecond)
+        return false;
+    if (afterHiss(m_recent.size() - m_choirFrames))
+        return false;
+    std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
+    const double median = offsets[offsets.size() / 2];
+    if (std::abs(median) > m_rules.maxCentsOff)
+        return false;
+    note = key;
+    cents = median;
+    frames = m_choirFrames;
+    return true;
+}
+
+bool NoteListener::afterHiss(std::size_t holdStart) const {
+    // Over the lead before the hold, however much of it lies in between.
+    std::size_t hiss = 0;
+    for (std::size_t i = holdStart > m_leadFrames ? holdStart - m_leadFrames : 0; i < holdStart; ++i)
+        hiss += m_recent[i].hiss ? 1 : 0;
+    return double(hiss) * m_hopSeconds * 1000.0 >= m_rules.hissMs;
 }

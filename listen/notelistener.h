@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "pitchdetector.h"
+#include "pitchbank.h"
 
 // A note the pupil sang or played, as the game would take it from a key.
 struct HeardNote {
@@ -27,10 +27,52 @@ struct ListeningRules {
     // Speech wanders within a syllable; a note held steady, even with a
     // vibrato, stays within this span over the hold.
     double maxSpanCents = 25;
+    // Those two hold below C', where speaking voices lie. From there up the
+    // pitch is heard through a short window too, a little less periodic
+    // still counts, a vibrato may be judged on its way between its turns (it
+    // moves slower than any glide meant as one), and the hold counts from
+    // where its first window begins.
+    int speakingBelow = 60;
+    double maxDriftAboveSpeaking = 500;
+    double maxSpanAboveSpeaking = 35;
+    double minConfidenceAboveSpeaking = 0.8;
+    // A glide slows down now and then (a bend, a singer's portamento) long
+    // enough to look held for a moment; the pitch that ran into the hold
+    // without a break, over up to this long before it, tells: all of it
+    // together must move slower than this. A vibrato, taken whole, stands.
+    double leadMs = 150;
+    double maxGlideCentsPerSecond = 400;
+    double maxStepCents = 30; // a leap larger than this between two hops breaks the run
+    // Below C' a syllable's pitch rises and falls on its way into the vowel:
+    // followed back over the lead (at the choir's confidence below), the
+    // pitch that ran into the hold must have stayed within this span.
+    double maxLeadSpanCents = 90;
+    // Many voices on one low key beat against each other, and no window of
+    // theirs is as periodic as one voice is. Below C', a key that holds this
+    // much longer at a lower confidence counts too, even with a few frames
+    // astray, as long as its pitch stays within the span (a vibrato's) and
+    // does not drift: speech never holds a pitch that long.
+    double choirHoldMs = 200;
+    double choirConfidence = 0.4;
+    double choirShare = 0.7; // of the frames over that hold on the key
+    double maxChoirDriftCentsPerSecond = 100;
+    double maxChoirSpanCents = 45;
+    // A syllable: its vowel comes out of a hiss ("s", "sch", "f", "ch"), a
+    // sound as loud as a note but with no pitch in it; an instrument's
+    // attack is far shorter. Below C', this much of it over the lead before
+    // the hold makes the steady pitch speech.
+    double hissMs = 60;
+    double hissDb = -45;
+    double hissConfidence = 0.5;
     double silenceDb = -60;   // quieter than this is nobody playing
     double onsetRiseDb = 9;   // a rise this steep starts a new note
     double onsetSpanMs = 100; // ... measured against the quietest hop of this span
     double pauseMs = 80;      // this long in silence, and the same key may answer again
+    // The same key again out of an onset: only when it rises out of a dip
+    // this far below the level the key was answered at. A choir's or a
+    // singer's sample fades and swells by 10 dB and more within one held
+    // note; a pupil who sings the key anew breathes between.
+    double againDipDb = 15;
 };
 
 // Turns the pitch heard into answers: a key counts once it has held steady
@@ -45,7 +87,8 @@ public:
     // The answers that the block completes (usually none).
     std::vector<HeardNote> listen(const float* samples, std::size_t count);
 
-    const PitchDetector& detector() const { return *m_detector; }
+    // The window for the lowest key (the short one from C' up shares its hop).
+    const PitchDetector& detector() const { return m_bank->longest(); }
 
     // The key heard in the latest judgement, -1 when nothing clear was heard.
     int latestKey() const { return !m_recent.empty() && m_recent.back().voiced ? m_recent.back().note : -1; }
@@ -56,26 +99,38 @@ public:
 
 private:
     struct Judged {
-        bool voiced = false;
+        bool voiced = false; // heard, and as periodic as a note must be
+        bool heard = false;  // loud enough, and within the keys
         int note = 0;
         double cents = 0;
+        double confidence = 0;
+        bool hiss = false; // loud, and no pitch in it
+        double reachSeconds = 0; // of sound before its hop that its window looked at too
     };
-    NoteListener(const ListeningRules& rules, std::unique_ptr<PitchDetector> detector);
+    NoteListener(const ListeningRules& rules, std::unique_ptr<PitchBank> bank);
     void hear(const PitchFrame& frame, std::vector<HeardNote>& answers);
     bool onset(double hopDb);
-    bool steadyKey(int& note, double& cents) const;
+    bool steadyKey(int& note, double& cents, std::size_t& frames) const;
+    std::vector<double> leadingTrack(std::size_t holdStart, double minConfidence) const;
+    bool cameSliding(std::size_t holdStart) const;
+    bool cameWandering(std::size_t holdStart) const;
+    bool steadyChoir(int& note, double& cents, std::size_t& frames) const;
+    bool afterHiss(std::size_t holdStart) const;
 
     ListeningRules m_rules;
-    std::unique_ptr<PitchDetector> m_detector;
+    std::unique_ptr<PitchBank> m_bank;
     std::size_t m_holdFrames;
+    std::size_t m_leadFrames;
+    std::size_t m_choirFrames;
     std::size_t m_onsetFrames;
     std::size_t m_pauseFrames;
     double m_hopSeconds;
-    std::deque<Judged> m_recent;    // the hold's frames, newest last
+    std::deque<Judged> m_recent;    // the hold's frames and those before it, newest last
     std::deque<double> m_hopPowers; // the last hops' mean squares
     std::deque<double> m_levels;    // the onset span's levels, newest last
     int m_lastAnswer = -1;          // -1: the next steady key answers whatever it is
     std::size_t m_silentRun = 0;
+    uint64_t m_soundSince = 0;     // the end of the latest silent hop
     bool m_rising = false;         // the level is still rising from the latest onset
     double m_levelDb = -200;       // over the last 20 ms
     double m_quietestDb = -200;    // of the onset span, before the latest hop

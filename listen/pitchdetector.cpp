@@ -71,6 +71,7 @@ void PitchDetector::judgeHop(const FrameSink& sink) {
     const double meanSquare = m_squares / double(m_filled);
     frame.levelDb = meanSquare > 1e-20 ? 10.0 * std::log10(meanSquare) : -200.0;
     frame.endSample = m_fed;
+    frame.window = m_window;
     m_filled = 0;
     m_squares = 0;
     if (sink)

@@ -12,6 +12,7 @@ struct PitchFrame {
     double confidence = 0;  // 0..1, how periodic the window is
     double levelDb = -200;  // loudness of the hop's samples (RMS, dBFS)
     uint64_t endSample = 0; // samples fed up to and including this hop
+    std::size_t window = 0; // samples the judgement looked back over
 };
 
 // The pitch of mono samples, by aubio's YIN computed through the FFT, with a

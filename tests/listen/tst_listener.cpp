@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include "notelistener.h"
 #include "semitone.h"
@@ -20,25 +21,31 @@ struct Stretch {
     double fromNote;
     double toNote;
     double amplitude = 0.3;
+    double vibratoCents = 0; // up and down by this much, 5.5 times a second
+    double hiss = 0;         // white noise of this amplitude on top ("s", "sch")
 };
 
 std::vector<float> tone(const std::vector<Stretch>& stretches) {
     std::vector<float> out;
     double phase = 0;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> noise(-1.0, 1.0);
     for (std::size_t k = 0; k < stretches.size(); ++k) {
         const Stretch& s = stretches[k];
         const bool fadeIn = k == 0 || stretches[k - 1].amplitude == 0;
         const bool fadeOut = k + 1 == stretches.size() || stretches[k + 1].amplitude == 0;
         const auto n = std::size_t(s.ms * Rate / 1000.0);
         for (std::size_t i = 0; i < n; ++i) {
-            const double note = s.fromNote + (s.toNote - s.fromNote) * double(i) / double(n);
+            const double note = s.fromNote + (s.toNote - s.fromNote) * double(i) / double(n) +
+                                s.vibratoCents / 100 * std::sin(2 * M_PI * 5.5 * double(i) / Rate);
             phase += 2 * M_PI * 440.0 * std::exp2((note - 69) / 12.0) / Rate;
             // A 5 ms fade from and into silence, as a real attack and release have.
             const double fade = std::min({1.0, fadeIn ? double(i) / (0.005 * Rate) : 1.0,
                                           fadeOut ? double(n - i) / (0.005 * Rate) : 1.0});
             const double a = s.amplitude * fade;
             out.push_back(float(
-                a * (std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.25 * std::sin(3 * phase))));
+                a * (std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.25 * std::sin(3 * phase)) +
+                s.hiss * noise(random)));
         }
     }
     return out;
@@ -171,6 +178,23 @@ void TestListener::soundsGiveTheseAnswers_data() {
         << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60, 0.05}, {300, 60, 60, 0.4}} << "60";
     QTest::newRow("the same key a little louder is no new note")
         << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60, 0.2}, {300, 60, 60, 0.3}} << "60";
+    QTest::newRow("a vibrato above C' is one note")
+        << std::vector<Stretch>{{100, 0, 0, 0}, {800, 72, 72, 0.3, 30}} << "72";
+    QTest::newRow("the same key out of a shallow dip is still one note")
+        << std::vector<Stretch>{{100, 0, 0, 0},
+                                {300, 60, 60, 0.3},
+                                {40, 60, 60, 0.1},
+                                {300, 60, 60, 0.3}}
+        << "60";
+    QTest::newRow("a glide that rests a moment on its way")
+        << std::vector<Stretch>{{100, 0, 0, 0}, {250, 62, 66}, {80, 66, 66.2}, {250, 66.2, 70}}
+        << "";
+    QTest::newRow("a short low vowel") << std::vector<Stretch>{{100, 0, 0, 0}, {130, 45, 45}}
+                                       << "45";
+    QTest::newRow("a short low vowel out of a hiss is a syllable")
+        << std::vector<Stretch>{{100, 0, 0, 0}, {120, 0, 0, 0, 0, 0.05}, {130, 45, 45}} << "";
+    QTest::newRow("a low note held on after a hiss")
+        << std::vector<Stretch>{{100, 0, 0, 0}, {120, 0, 0, 0, 0, 0.05}, {500, 45, 45}} << "45";
     QTest::newRow("below the lowest key")
         << std::vector<Stretch>{{100, 0, 0, 0}, {600, 33, 33}} << "";
     QTest::newRow("too quiet: -70 dBFS")
