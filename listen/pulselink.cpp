@@ -55,6 +55,11 @@ pa_context* PulseLink::readyContext() const {
 }
 
 void PulseLink::connect() {
+    m_retrying = false;
+    if (m_context) {
+        pa_context_unref(m_context);
+        m_context = nullptr;
+    }
     pa_context* c = pa_context_new(pa_threaded_mainloop_get_api(m_mainloop), "QVB-Zaradariveda");
     if (!c) {
         settle(false);
@@ -63,8 +68,10 @@ void PulseLink::connect() {
     m_context = c;
     pa_context_set_state_callback(c, &PulseLink::onState, this);
     // No server of our own is spawned: the desktop's is the one to hear.
-    if (pa_context_connect(c, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+    if (pa_context_connect(c, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        // Refused at once (no server at all): the state callback did not run.
         onState(c, this);
+    }
 }
 
 void PulseLink::onState(pa_context* c, void* self) {
@@ -80,11 +87,14 @@ void PulseLink::onState(pa_context* c, void* self) {
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED: {
+        // The context is still in libpulse's hands while this runs: it is
+        // let go of only when the next knock makes a new one.
+        if (link->m_retrying)
+            break; // told twice: a connection refused at once
+        link->m_retrying = true;
         link->m_ready = false;
         pa_context_set_state_callback(c, nullptr, nullptr);
         pa_context_set_subscribe_callback(c, nullptr, nullptr);
-        pa_context_unref(c);
-        link->m_context = nullptr;
         link->settle(false);
         link->changed();
         // Knocked on again in a second: the server may be restarting.

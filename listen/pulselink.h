@@ -45,6 +45,7 @@ private:
     pa_threaded_mainloop* m_mainloop = nullptr;
     pa_context* m_context = nullptr;
     bool m_ready = false;
+    bool m_retrying = false; // the context failed; a new knock is due
     std::atomic<bool> m_hasSource{false};
     std::mutex m_lock;
     std::condition_variable m_answered;

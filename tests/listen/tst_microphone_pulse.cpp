@@ -198,6 +198,7 @@ private slots:
     void roundAnsweredBySinging();
     void gameNoteFedBackIsNoAnswerAndThePupilOverItIs();
     void microphoneLostAndFoundAgain();
+    void serverAwayWhenLookedForAndBackLater();
 
 private:
     std::unique_ptr<PulseServer> m_server;
@@ -302,6 +303,24 @@ void TestMicrophonePulse::microphoneLostAndFoundAgain() {
     m_mouth->say(tone(game.slot(0).note, -10, 700));
     QVERIFY(game.tickUntil([&] { return game.slot(0).result != 0; }, 5000));
     QCOMPARE(game.slot(0).result, 1);
+}
+
+// No sound server when the settings look for the microphone: nothing is
+// listed, nothing breaks; the server that starts later is found by itself.
+void TestMicrophonePulse::serverAwayWhenLookedForAndBackLater() {
+    m_mouth.reset();
+    m_server->kill();
+    Game game;
+    game.platform.lookForMicrophone();
+    QCOMPARE(game.platform.inCount(), 0u);
+    QCOMPARE(game.platform.microphoneInput(), -1);
+    QTest::qWait(1500); // a knock or two on the closed door
+    QVERIFY(m_server->start());
+    m_mouth = std::make_unique<Mouth>(QFileInfo(QString::fromStdString(m_server->socket()))
+                                          .absolutePath()
+                                          .toStdString());
+    QVERIFY(m_mouth->plug());
+    QTRY_VERIFY_WITH_TIMEOUT((game.platform.inCount(), game.platform.microphoneInput() >= 0), 5000);
 }
 
 QTEST_GUILESS_MAIN(TestMicrophonePulse)

@@ -47,6 +47,8 @@ done <<'TABLE'
 the Qt 6 Widgets runtime|libqt6widgets6
 the built-in synthesizer|libfluidsynth3
 the external MIDI ports|librtmidi6
+listening to the microphone|libaubio5
+the sound server the microphone is heard through|libpulse0
 a General MIDI SoundFont|timgm6mb-soundfont fluid-soundfont-gm sf2-soundfont-gm
 the Liberation fonts|fonts-liberation2
 the light face of a new best-list entry|fonts-dejavu-extra
