@@ -100,7 +100,7 @@ void MidiDevices::reopenInput(int32_t device) {
 }
 
 void MidiDevices::switchOutput(int32_t device, bool sendProgram) {
-    openOutput(device);
+    openOutput(device, false);
     if (sendProgram)
         SendShortMessage(outHandle.get(), ProgramChange, m_chosenProgram, 0);
 }
@@ -114,14 +114,18 @@ void MidiDevices::switchInput(int32_t device) {
         inHandle->start();
 }
 
-void MidiDevices::openOutput(int32_t device) {
+void MidiDevices::openOutput(int32_t device, bool wait) {
     outHandle.reset();
     outIdentity.clear();
     outDevice = device;
     if (device >= 0)
         outHandle = m_platform.openOut(static_cast<unsigned>(device));
     // Chosen in the settings, the device is wanted now: nothing is put off.
-    if (outHandle && !outHandle->finishOpening())
+    // Switched by the program in the middle of a round, the window must not
+    // wait for it.
+    if (outHandle && !wait)
+        outHandle->startOpening();
+    else if (outHandle && !outHandle->finishOpening())
         outHandle.reset();
     if (outHandle)
         outIdentity = m_platform.outIdentity(static_cast<unsigned>(device));

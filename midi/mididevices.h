@@ -62,7 +62,9 @@ public:
     // running round goes on with it; nothing is forgotten of a lost device.
     void switchInput(int32_t device);
     // The output as the program switches it: no lost device forgotten, and
-    // with `sendProgram` the instrument chosen last is sent to it.
+    // with `sendProgram` the instrument chosen last is sent to it. An opening
+    // that takes time (the built-in synthesizer) goes on on a thread of its
+    // own; what is sent meanwhile waits for it in order.
     void switchOutput(int32_t device, bool sendProgram);
     // The program of the instrument chosen last (start-up: initialProgram).
     uint8_t chosenProgram() const { return m_chosenProgram; }
@@ -93,7 +95,9 @@ public:
 private:
     static void outputFailed(const std::string& caption, const MessageFn& message,
                              const CloseFn& close);
-    void openOutput(int32_t device);
+    // With `wait`, the opening is complete on return; else it may go on
+    // on a thread of its own (MidiOutPort::startOpening).
+    void openOutput(int32_t device, bool wait = true);
     void openInput(int32_t device);
 
     MidiPlatform& m_platform;

@@ -172,10 +172,14 @@ void TestDeviceKeeper::lostOutputIsReplacedByTheSynthesizerWithTheChosenInstrume
     uint8_t program = 0;
     m_midi->chooseInstrument(7, program); // "Violine"
     m_fake->clearSent();
+    const int finished = m_fake->finishOpenings;
 
     m_fake->outputs = {Synth};
     m_keeper->portsChanged();
     QCOMPARE(m_midi->outDevice, 0);
+    // Started, not finished: the window's thread does not wait for the synthesizer.
+    QCOMPARE(m_fake->startOpenings, 1);
+    QCOMPARE(m_fake->finishOpenings, finished);
     QVERIFY(m_midi->outputWorks());
     QCOMPARE(m_midi->lostOutIdentity, std::string("Synth A"));
     QCOMPARE(m_fake->sent.size(), std::size_t(1));

@@ -3,6 +3,9 @@
 // happens when there is nothing to play on.
 #include <QtTest>
 
+#include <future>
+#include <thread>
+
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -206,20 +209,32 @@ void TestSystemMidi::standInKeepsMessagesUntilOpened_data() {
     QTest::addColumn<bool>("opens");
     QTest::addColumn<int>("sentBefore");
     QTest::addColumn<int>("keptBefore");
-    QTest::newRow("nothing waiting") << true << 0 << 0;
-    QTest::newRow("three waiting, kept in order") << true << 3 << 3;
-    QTest::newRow("a flood is cut at the limit") << true << 5000 << int(WaitingMessages::Limit);
-    QTest::newRow("cannot open: nothing goes anywhere") << false << 3 << 0;
+    // Started on a thread of its own (as when it stands in for a lost
+    // instrument), one more message sent while it is being made.
+    QTest::addColumn<bool>("ownThread");
+    QTest::newRow("nothing waiting") << true << 0 << 0 << false;
+    QTest::newRow("three waiting, kept in order") << true << 3 << 3 << false;
+    QTest::newRow("a flood is cut at the limit") << true << 5000 << int(WaitingMessages::Limit) << false;
+    QTest::newRow("cannot open: nothing goes anywhere") << false << 3 << 0 << false;
+    QTest::newRow("made on a thread of its own, in order") << true << 3 << 4 << true;
+    QTest::newRow("cannot open on a thread of its own") << false << 3 << 0 << true;
 }
 
 void TestSystemMidi::standInKeepsMessagesUntilOpened() {
     QFETCH(bool, opens);
     QFETCH(int, sentBefore);
     QFETCH(int, keptBefore);
+    QFETCH(bool, ownThread);
     std::vector<uint32_t> reached;
     int opened = 0;
+    std::thread::id openedOn;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
     DeferredSynthPort port([&]() -> std::unique_ptr<MidiOutPort> {
         ++opened;
+        openedOn = std::this_thread::get_id();
+        if (ownThread)
+            released.wait();
         if (!opens)
             return nullptr;
         return std::make_unique<RecordingPort>(reached);
@@ -229,7 +244,13 @@ void TestSystemMidi::standInKeepsMessagesUntilOpened() {
     QCOMPARE(opened, 0); // nothing starts before it is asked to
     QVERIFY(reached.empty());
 
-    QCOMPARE(port.finishOpening(), opens);
+    if (ownThread) {
+        port.startOpening(); // returns while the synthesizer is being made
+        port.sendShort(numbered(uint32_t(sentBefore), uint32_t(sentBefore) + 1)[0]);
+        release.set_value();
+    }
+    QCOMPARE(port.finishOpening(), opens); // waits for a start under way
+    QCOMPARE(openedOn == std::this_thread::get_id(), !ownThread);
     QCOMPARE(reached, numbered(0, uint32_t(keptBefore)));
     port.sendShort(packShortMessage(0xB0, 0x78, 0)); // afterwards, straight through
     QCOMPARE(reached.size(), size_t(keptBefore + (opens ? 1 : 0)));

@@ -32,6 +32,7 @@ public:
         ++m_midi.finishOpenings;
         return m_midi.lateFailingOutputs.count(m_device) == 0;
     }
+    void startOpening() override { ++m_midi.startOpenings; }
     bool reachesDevice() const override {
         return reaches(m_midi.outputs, m_midi.cutLinks, m_name);
     }

@@ -43,6 +43,7 @@ public:
     int inCountCalls = 0;
     int outOpens = 0, outCloses = 0;
     int finishOpenings = 0;
+    int startOpenings = 0; // openings left to go on on a thread of their own
     int inOpens = 0, inCloses = 0;
     int inResets = 0, inStarts = 0, inStops = 0;
 
