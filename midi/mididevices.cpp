@@ -39,7 +39,11 @@ void MidiDevices::OpenDevices(const std::string& caption, const MessageFn& messa
         }
     }
 
-    if (m_platform.inCount() == 0 || !m_platform.inOpensUnasked(0))
+    const unsigned inputs = m_platform.inCount();
+    inputsAtOpening.clear();
+    for (unsigned k = 0; k < inputs; ++k)
+        inputsAtOpening.push_back(m_platform.inIdentity(k));
+    if (inputs == 0 || !m_platform.inOpensUnasked(0))
         return; // no MIDI input: answers come from the mouse only
     openInput(0);
     inChosenByProgram = true;
@@ -103,6 +107,20 @@ void MidiDevices::switchOutput(int32_t device, bool sendProgram) {
     openOutput(device, false);
     if (sendProgram)
         SendShortMessage(outHandle.get(), ProgramChange, m_chosenProgram, 0);
+}
+
+bool MidiDevices::takeOutput(int32_t device) {
+    if (device < 0)
+        return false;
+    std::unique_ptr<MidiOutPort> port = m_platform.openOut(static_cast<unsigned>(device));
+    if (port && !port->finishOpening())
+        port.reset();
+    if (!port)
+        return false;
+    outHandle = std::move(port); // the one that stood in closes now
+    outDevice = device;
+    outIdentity = m_platform.outIdentity(static_cast<unsigned>(device));
+    return true;
 }
 
 void MidiDevices::switchInput(int32_t device) {

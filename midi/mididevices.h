@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "midiplatform.h"
 #include "noteinput.h"
@@ -39,6 +40,9 @@ public:
     std::string lostInIdentity;
     // The input was opened by the program itself, not chosen in the settings.
     bool inChosenByProgram = false;
+    // The inputs listed when OpenDevices opened the devices (identities): the
+    // ones already there when the program started; any other is new.
+    std::vector<std::string> inputsAtOpening;
 
     void OpenDevices(const std::string& caption, const MessageFn& message, const CloseFn& close);
     // Completes an output opening that OpenDevices put off (the built-in
@@ -66,6 +70,10 @@ public:
     // that takes time (the built-in synthesizer) goes on on a thread of its
     // own; what is sent meanwhile waits for it in order.
     void switchOutput(int32_t device, bool sendProgram);
+    // Opens `device` beside the output in use and puts it in that one's place
+    // only once it is open, with no program change; false, and the output in
+    // use goes on, when it cannot be opened.
+    bool takeOutput(int32_t device);
     // The program of the instrument chosen last (start-up: initialProgram).
     uint8_t chosenProgram() const { return m_chosenProgram; }
     bool inputRunning() const { return m_inputRunning; }
