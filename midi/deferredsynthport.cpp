@@ -1,56 +1,69 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "deferredsynthport.h"
 
-DeferredSynthPort::DeferredSynthPort(Opener opener) : m_opener(std::move(opener)) {}
+DeferredSynthPort::DeferredSynthPort(Opener opener, std::shared_ptr<SynthThread> thread)
+    : m_thread(std::move(thread)) {
+    m_shared->opener = std::move(opener);
+}
 
 DeferredSynthPort::~DeferredSynthPort() {
-    if (m_starter.joinable())
-        m_starter.join();
+    if (!m_started)
+        return;
+    // After its making, in turn: the synthesizer is closed where it was made.
+    m_thread->post([shared = m_shared] {
+        std::unique_ptr<MidiOutPort> synth;
+        {
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            synth = std::move(shared->synth);
+        }
+    });
 }
 
 void DeferredSynthPort::sendShort(uint32_t message) {
-    if (MidiOutPort* synth = m_ready.load(std::memory_order_acquire)) {
+    Shared& s = *m_shared;
+    if (MidiOutPort* synth = s.ready.load(std::memory_order_acquire)) {
         synth->sendShort(message);
         return;
     }
-    std::unique_lock<std::mutex> lock(m_mutex);
-    if (MidiOutPort* synth = m_ready.load(std::memory_order_acquire)) {
+    std::unique_lock<std::mutex> lock(s.mutex);
+    if (MidiOutPort* synth = s.ready.load(std::memory_order_acquire)) {
         // Made just now: every message kept before this one has been played.
         lock.unlock();
         synth->sendShort(message);
         return;
     }
-    if (!m_failed)
-        m_waiting.keep(message);
+    if (!s.done)
+        s.waiting.keep(message);
 }
 
 bool DeferredSynthPort::finishOpening() {
-    if (!m_started) {
-        m_started = true;
-        open();
-    } else if (m_starter.joinable()) {
-        m_starter.join();
-    }
-    return m_ready.load(std::memory_order_acquire) != nullptr;
+    startOpening();
+    Shared& s = *m_shared;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    s.made.wait(lock, [&s] { return s.done; });
+    return s.synth != nullptr;
 }
 
 void DeferredSynthPort::startOpening() {
     if (m_started)
         return;
     m_started = true;
-    m_starter = std::thread([this] { open(); });
+    m_thread->post([shared = m_shared] { shared->open(); });
 }
 
-void DeferredSynthPort::open() {
+void DeferredSynthPort::Shared::open() {
     // Made without the lock: messages sent meanwhile are kept, not held up.
-    std::unique_ptr<MidiOutPort> synth = m_opener ? m_opener() : nullptr;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!synth) {
-        m_failed = true;
-        m_waiting.drop();
-        return;
+    std::unique_ptr<MidiOutPort> fresh = opener ? opener() : nullptr;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (fresh) {
+            waiting.handOn([&fresh](uint32_t message) { fresh->sendShort(message); });
+            synth = std::move(fresh);
+            ready.store(synth.get(), std::memory_order_release);
+        } else {
+            waiting.drop();
+        }
+        done = true;
     }
-    m_waiting.handOn([&synth](uint32_t message) { synth->sendShort(message); });
-    m_synth = std::move(synth);
-    m_ready.store(m_synth.get(), std::memory_order_release);
+    made.notify_all();
 }

@@ -81,8 +81,10 @@ std::unique_ptr<MidiOutPort> SystemMidi::openOut(unsigned device) {
             return m_openSynth(m_synth);
         if (!anySoundFontAt(m_synth.soundFont, m_synth.soundFontRoot))
             return nullptr; // nothing could ever sound: say so before the window
+        if (!m_synthThread)
+            m_synthThread = std::make_shared<SynthThread>();
         return std::make_unique<DeferredSynthPort>(
-            [open = m_openSynth, config = m_synth] { return open(config); });
+            [open = m_openSynth, config = m_synth] { return open(config); }, m_synthThread);
     }
     const auto& ports = outputs();
     if (device - 1 >= ports.size())

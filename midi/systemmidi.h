@@ -8,6 +8,7 @@
 #include "rtmidiports.h"
 #include "sequencerexits.h"
 #include "synthconfig.h"
+#include "synththread.h"
 
 // The MIDI devices of this computer as the program numbers them: output 0 is
 // the built-in synthesizer, always listed so that the numbers of the other
@@ -61,6 +62,9 @@ private:
 
     SynthConfig m_synth;
     SynthOpener m_openSynth;
+    // Where the stand-ins of output 0 make and close their synthesizers, one
+    // after another; made with the first of them.
+    std::shared_ptr<SynthThread> m_synthThread;
     std::string m_client;
     ExternalPortLister m_lister;
     std::vector<ExternalPort> m_outputs;
