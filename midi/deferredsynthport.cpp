@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "deferredsynthport.h"
 
-DeferredSynthPort::DeferredSynthPort(Opener opener, std::shared_ptr<SynthThread> thread)
+DeferredSynthPort::DeferredSynthPort(Opener opener, std::shared_ptr<DeviceThread> thread)
     : m_thread(std::move(thread)) {
     m_shared->opener = std::move(opener);
 }

@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "midiplatform.h"
-#include "synththread.h"
+#include "devicethread.h"
 #include "waitingmessages.h"
 
 // Output 0 while the built-in synthesizer is not started yet. Starting it
@@ -16,7 +16,7 @@
 // shown, later in the middle of a round when it stands in for an instrument
 // that went. This stand-in answers at once. It keeps the messages sent
 // meanwhile, in order, and hands them to the synthesizer once it is made.
-// The synthesizer is made and closed on the synthesizer's thread (SynthThread):
+// The synthesizer is made and closed on the synthesizer's thread (DeviceThread):
 // finishOpening waits for it to be made, startOpening does not, and closing
 // never waits (a synthesizer still reading its SoundFont takes a second or two).
 //
@@ -26,7 +26,7 @@ public:
     using Opener = std::function<std::unique_ptr<MidiOutPort>()>;
 
     explicit DeferredSynthPort(Opener opener,
-                               std::shared_ptr<SynthThread> thread = std::make_shared<SynthThread>());
+                               std::shared_ptr<DeviceThread> thread = std::make_shared<DeviceThread>());
     ~DeferredSynthPort() override;
 
     void sendShort(uint32_t message) override;
@@ -54,7 +54,7 @@ private:
         void open(); // on the synthesizer's thread
     };
 
-    std::shared_ptr<SynthThread> m_thread;
+    std::shared_ptr<DeviceThread> m_thread;
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
     bool m_started = false;
 };

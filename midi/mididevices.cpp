@@ -124,7 +124,7 @@ bool MidiDevices::takeOutput(int32_t device) {
 }
 
 void MidiDevices::switchInput(int32_t device) {
-    openInput(device);
+    openInput(device, false);
     inChosenByProgram = true;
     // Within a round the new input answers at once; the mailbox is left
     // alone, so a note already taken is not judged again.
@@ -133,7 +133,10 @@ void MidiDevices::switchInput(int32_t device) {
 }
 
 void MidiDevices::openOutput(int32_t device, bool wait) {
-    outHandle.reset();
+    if (wait)
+        outHandle.reset();
+    else
+        m_platform.closeWithoutWaiting(std::move(outHandle));
     outIdentity.clear();
     outDevice = device;
     if (device >= 0)
@@ -149,13 +152,17 @@ void MidiDevices::openOutput(int32_t device, bool wait) {
         outIdentity = m_platform.outIdentity(static_cast<unsigned>(device));
 }
 
-void MidiDevices::openInput(int32_t device) {
+void MidiDevices::openInput(int32_t device, bool wait) {
     inHandle.reset();
     inIdentity.clear();
     inDevice = device;
-    if (device >= 0)
+    const auto instance = reinterpret_cast<uintptr_t>(this);
+    if (device >= 0 && wait)
         inHandle = m_platform.openIn(static_cast<unsigned>(device), &MidiDevices::MidiInCallback,
-                                     reinterpret_cast<uintptr_t>(this));
+                                     instance);
+    else if (device >= 0)
+        inHandle = m_platform.openInWithoutWaiting(static_cast<unsigned>(device),
+                                                   &MidiDevices::MidiInCallback, instance);
     if (inHandle)
         inIdentity = m_platform.inIdentity(static_cast<unsigned>(device));
 }

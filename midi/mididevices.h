@@ -64,6 +64,8 @@ public:
     bool inputWorks() const { return inHandle && inHandle->reachesDevice(); }
     // The input as the program switches it by itself (DeviceKeeper): a
     // running round goes on with it; nothing is forgotten of a lost device.
+    // One that takes long to open opens on a thread of its own
+    // (MidiPlatform::openInWithoutWaiting).
     void switchInput(int32_t device);
     // The output as the program switches it: no lost device forgotten, and
     // with `sendProgram` the instrument chosen last is sent to it. An opening
@@ -103,10 +105,11 @@ public:
 private:
     static void outputFailed(const std::string& caption, const MessageFn& message,
                              const CloseFn& close);
-    // With `wait`, the opening is complete on return; else it may go on
-    // on a thread of its own (MidiOutPort::startOpening).
+    // With `wait`, the port in use is closed and the opening complete on
+    // return; else both may go on on threads of their own
+    // (MidiPlatform::closeWithoutWaiting, MidiOutPort::startOpening).
     void openOutput(int32_t device, bool wait = true);
-    void openInput(int32_t device);
+    void openInput(int32_t device, bool wait = true); // as openOutput
 
     MidiPlatform& m_platform;
     uint8_t m_chosenProgram = 0;

@@ -5,6 +5,7 @@
 
 #include "audioenvironment.h"
 #include "deferredsynthport.h"
+#include "pendinginport.h"
 #ifdef QVB_HAVE_ALSA
 #include "alsaportwatch.h"
 #endif
@@ -82,7 +83,7 @@ std::unique_ptr<MidiOutPort> SystemMidi::openOut(unsigned device) {
         if (!anySoundFontAt(m_synth.soundFont, m_synth.soundFontRoot))
             return nullptr; // nothing could ever sound: say so before the window
         if (!m_synthThread)
-            m_synthThread = std::make_shared<SynthThread>();
+            m_synthThread = std::make_shared<DeviceThread>();
         return std::make_unique<DeferredSynthPort>(
             [open = m_openSynth, config = m_synth] { return open(config); }, m_synthThread);
     }
@@ -108,6 +109,37 @@ std::unique_ptr<MidiInPort> SystemMidi::openIn(unsigned device, MidiInProc proc,
         return JackInPort::open(port.fullName, m_client, proc, instance);
 #endif
     return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance, m_sequencerExits);
+}
+
+std::unique_ptr<MidiInPort> SystemMidi::openInWithoutWaiting(unsigned device, MidiInProc proc,
+                                                             uintptr_t instance) {
+#ifdef QVB_HAVE_JACK
+    const auto& ports = inputs();
+    if (device < ports.size() && ports[device].api == RtMidi::UNIX_JACK) {
+        return std::make_unique<PendingInPort>(
+            [source = ports[device].fullName, client = m_client, proc,
+             instance](bool started) -> std::unique_ptr<MidiInPort> {
+                return JackInPort::open(source, client, proc, instance, started);
+            },
+            portThread());
+    }
+#endif
+    return openIn(device, proc, instance);
+}
+
+void SystemMidi::closeWithoutWaiting(std::unique_ptr<MidiOutPort> port) {
+    // A stand-in closes its synthesizer on the synthesizers' thread already,
+    // in turn after it was made and before the next one is.
+    if (!port || dynamic_cast<DeferredSynthPort*>(port.get()))
+        return;
+    std::shared_ptr<MidiOutPort> closing(std::move(port));
+    portThread().post([closing]() mutable { closing.reset(); });
+}
+
+DeviceThread& SystemMidi::portThread() {
+    if (!m_portThread)
+        m_portThread = std::make_unique<DeviceThread>();
+    return *m_portThread;
 }
 
 namespace {

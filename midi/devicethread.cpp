@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "synththread.h"
+#include "devicethread.h"
 
-SynthThread::SynthThread() : m_thread([this] { run(); }) {}
+DeviceThread::DeviceThread() : m_thread([this] { run(); }) {}
 
-SynthThread::~SynthThread() {
+DeviceThread::~DeviceThread() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_ending = true;
@@ -12,7 +12,7 @@ SynthThread::~SynthThread() {
     m_thread.join();
 }
 
-void SynthThread::post(std::function<void()> task) {
+void DeviceThread::post(std::function<void()> task) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_tasks.push_back(std::move(task));
@@ -20,7 +20,7 @@ void SynthThread::post(std::function<void()> task) {
     m_wake.notify_one();
 }
 
-void SynthThread::run() {
+void DeviceThread::run() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_ending || !m_tasks.empty(); });
