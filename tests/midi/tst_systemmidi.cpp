@@ -14,6 +14,7 @@
 #include "deferredsynthport.h"
 #include "fluidsynthout.h"
 #include "mididevices.h"
+#include "pendinginport.h"
 #include "portnames.h"
 #include "systemmidi.h"
 
@@ -63,6 +64,8 @@ private slots:
     void synthesizerIsAlwaysOutputZero();
     void standInKeepsMessagesUntilOpened_data();
     void standInKeepsMessagesUntilOpened();
+    void pendingInputTakesTheLastCall_data();
+    void pendingInputTakesTheLastCall();
     void deferredSynthesizerStartsWhenFinished();
     void deferredSynthesizerFailingLateClosesTheProgram();
 };
@@ -259,6 +262,86 @@ void TestSystemMidi::standInKeepsMessagesUntilOpened() {
     QCOMPARE(reached.size(), size_t(keptBefore + (opens ? 1 : 0)));
     QCOMPARE(port.finishOpening(), opens); // asked again: the same answer, no second start
     QCOMPARE(opened, 1);
+}
+
+namespace {
+// Records the calls that reach it; the pending input's input in the test below.
+class RecordingInPort final : public MidiInPort {
+public:
+    explicit RecordingInPort(std::vector<std::string>& calls) : m_calls(calls) {}
+    void reset() override { m_calls.push_back("reset"); }
+    void start() override { m_calls.push_back("start"); }
+    void stop() override { m_calls.push_back("stop"); }
+
+private:
+    std::vector<std::string>& m_calls;
+};
+
+void callPort(MidiInPort& port, const QStringList& calls) {
+    for (const QString& call : calls) {
+        if (call == "reset")
+            port.reset();
+        else if (call == "start")
+            port.start();
+        else
+            port.stop();
+    }
+}
+} // namespace
+
+void TestSystemMidi::pendingInputTakesTheLastCall_data() {
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QStringList>("before");     // before its opening began
+    QTest::addColumn<QStringList>("meanwhile");  // while it opens
+    QTest::addColumn<bool>("openedStarted");
+    QTest::addColumn<QStringList>("reached");    // by the open input, in order
+
+    QTest::newRow("a round ran: opened started")
+        << true << QStringList{"reset", "start"} << QStringList{} << true << QStringList{};
+    QTest::newRow("the round ended before")
+        << true << QStringList{"start", "stop"} << QStringList{} << false << QStringList{};
+    QTest::newRow("a round starts while it opens")
+        << true << QStringList{} << QStringList{"reset", "start"} << false << QStringList{"start"};
+    QTest::newRow("cannot open") << false << QStringList{"start"} << QStringList{} << true
+                                 << QStringList{};
+}
+
+void TestSystemMidi::pendingInputTakesTheLastCall() {
+    QFETCH(bool, opens);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, meanwhile);
+    QFETCH(bool, openedStarted);
+    QFETCH(QStringList, reached);
+    std::vector<std::string> calls;
+    std::promise<void> go, opening, done;
+    bool started = false;
+    DeviceThread thread;
+    thread.post([f = go.get_future().share()] { f.wait_for(std::chrono::seconds(10)); });
+    {
+        PendingInPort port(
+            [&](bool startedNow) -> std::unique_ptr<MidiInPort> {
+                started = startedNow;
+                opening.set_value();
+                done.get_future().wait_for(std::chrono::seconds(10));
+                return opens ? std::make_unique<RecordingInPort>(calls) : nullptr;
+            },
+            thread);
+        callPort(port, before);
+        go.set_value(); // its opening begins
+        opening.get_future().wait();
+        QVERIFY(port.reachesDevice()); // opening: not yet a lost one
+        callPort(port, meanwhile);
+        done.set_value();
+        std::promise<void> after; // the thread's next task: the opening is over by then
+        thread.post([&after] { after.set_value(); });
+        after.get_future().wait();
+        QCOMPARE(port.reachesDevice(), opens);
+    }
+    QCOMPARE(started, openedStarted);
+    QStringList got;
+    for (const std::string& call : calls)
+        got << QString::fromStdString(call);
+    QCOMPARE(got, reached);
 }
 
 void TestSystemMidi::deferredSynthesizerStartsWhenFinished() {
