@@ -7,7 +7,8 @@
 //  - lost: its output and keyboard go; the built-in synthesizer stands in;
 //  - back: both return; the output is taken back, the keyboard reopened.
 // Each figure is the time of one DeviceKeeper::portsChanged on the calling
-// thread, which is the window's thread in the program.
+// thread, which is the window's thread in the program (for the return the
+// longest of the looks until the output is taken).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -87,9 +88,17 @@ bool measure(const char* what, const SynthConfig& config) {
         midi.PlayNote(60, 0);
 
         instrument = std::make_unique<JackTestClient>("stallkeys");
-        start = Clock::now();
-        keeper.portsChanged();
-        back.push_back(msSince(start));
+        // The output opens on a thread of its own; the window looks again
+        // every 30 ms until it is open. Each look is a hold of its own.
+        double longest = 0;
+        for (int look = 0; look == 0 || (keeper.opening() && look < 100); ++look) {
+            if (look > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            start = Clock::now();
+            keeper.portsChanged();
+            longest = std::max(longest, msSince(start));
+        }
+        back.push_back(longest);
         if (midi.outDevice == 0 || !midi.inputWorks()) {
             std::printf("%s: the instrument was not taken back\n", what);
             return false;

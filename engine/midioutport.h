@@ -22,6 +22,9 @@ public:
     // once, and what is sent meanwhile waits in order until the device plays
     // it. Nothing for a port that is open already.
     virtual void startOpening() {}
+    // True while an opening on a thread of its own goes on
+    // (MidiPlatform::openOutWithoutWaiting); finishOpening then waits.
+    virtual bool stillOpening() const { return false; }
     // False once the device this port was opened to has gone, even when a
     // device of the same name has come back since: the port must be opened anew.
     virtual bool reachesDevice() const { return true; }

@@ -18,6 +18,8 @@ int indexOf(const std::vector<std::string>& list, const std::string& identity) {
 DeviceKeeper::DeviceKeeper(MidiDevices& devices, MsClock& clock)
     : m_devices(devices), m_clock(clock) {}
 
+DeviceKeeper::~DeviceKeeper() = default;
+
 void DeviceKeeper::start() {
     // What was there when the devices were opened, not what is there now: a
     // keyboard switched on while the window was made is one that appeared.
@@ -71,16 +73,33 @@ void DeviceKeeper::portsChanged() {
 
 void DeviceKeeper::keepOutput(const std::vector<std::string>& outputs) {
     MidiDevices& d = m_devices;
+    if (m_taking && d.lostOutIdentity.empty()) // chosen in the settings meanwhile
+        d.platform().closeWithoutWaiting(std::move(m_taking));
     if (!d.lostOutIdentity.empty()) {
         const int back = indexOf(outputs, d.lostOutIdentity);
-        if (back < 0 || !mayTry(d.lostOutIdentity, outputs[back], m_seenOutputs))
-            return; // the synthesizer goes on standing in
-        // The synthesizer stands in until the device has opened. As after
-        // any switch of the output, the device plays with its own program.
-        if (d.takeOutput(back))
-            d.lostOutIdentity.clear();
-        else
+        if (!m_taking) {
+            if (back < 0 || !mayTry(d.lostOutIdentity, outputs[back], m_seenOutputs))
+                return; // the synthesizer goes on standing in
+            m_taking = d.platform().openOutWithoutWaiting(unsigned(back));
+            if (!m_taking) {
+                m_retries.failed(d.lostOutIdentity, m_clock.now());
+                return;
+            }
+        }
+        // The synthesizer stands in until the device has opened.
+        if (m_taking->stillOpening())
+            return;
+        std::unique_ptr<MidiOutPort> port = std::move(m_taking);
+        if (!port->finishOpening()) {
             m_retries.failed(d.lostOutIdentity, m_clock.now());
+            d.platform().closeWithoutWaiting(std::move(port));
+        } else if (back < 0) {
+            d.platform().closeWithoutWaiting(std::move(port)); // gone again meanwhile
+        } else {
+            // As after any switch of the output, the device plays with its own program.
+            d.takeOutput(back, std::move(port));
+            d.lostOutIdentity.clear();
+        }
         return;
     }
     if (d.outIdentity.empty() || d.outDevice == SynthDevice)

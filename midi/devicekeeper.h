@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "openretries.h"
 
 class MidiDevices;
+class MidiOutPort;
 class MsClock;
 
 // Keeps the game listening and sounding while instruments come and go.
@@ -26,6 +28,7 @@ class MsClock;
 class DeviceKeeper {
 public:
     DeviceKeeper(MidiDevices& devices, MsClock& clock);
+    ~DeviceKeeper();
 
     // Takes the inputs listed when the devices were opened as the ones
     // already seen, so that only ports that appeared later are new, and
@@ -36,6 +39,9 @@ public:
     // A lost device that failed to open is due to be tried again (asked
     // about once a second; portsChanged tries it).
     bool retryDue();
+    // A returning output is being opened on a thread of its own: the next
+    // portsChanged takes it once it is open.
+    bool opening() const { return m_taking != nullptr; }
 
 private:
     std::vector<std::string> listOutputs();
@@ -55,4 +61,6 @@ private:
     std::set<std::string> m_seenInputs;  // as last listed
     std::set<std::string> m_seenOutputs; // as last listed
     OpenRetries m_retries;
+    // The lost output as it opens again, while the synthesizer plays on.
+    std::unique_ptr<MidiOutPort> m_taking;
 };

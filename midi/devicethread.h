@@ -22,6 +22,8 @@ public:
     DeviceThread(const DeviceThread&) = delete;
     DeviceThread& operator=(const DeviceThread&) = delete;
 
+    // What `task` holds goes on this thread once it has run, when nothing
+    // else holds it: move it in, do not copy it.
     void post(std::function<void()> task);
 
 private:

@@ -109,18 +109,10 @@ void MidiDevices::switchOutput(int32_t device, bool sendProgram) {
         SendShortMessage(outHandle.get(), ProgramChange, m_chosenProgram, 0);
 }
 
-bool MidiDevices::takeOutput(int32_t device) {
-    if (device < 0)
-        return false;
-    std::unique_ptr<MidiOutPort> port = m_platform.openOut(static_cast<unsigned>(device));
-    if (port && !port->finishOpening())
-        port.reset();
-    if (!port)
-        return false;
+void MidiDevices::takeOutput(int32_t device, std::unique_ptr<MidiOutPort> port) {
     outHandle = std::move(port); // the one that stood in closes now
     outDevice = device;
     outIdentity = m_platform.outIdentity(static_cast<unsigned>(device));
-    return true;
 }
 
 void MidiDevices::switchInput(int32_t device) {
@@ -153,7 +145,10 @@ void MidiDevices::openOutput(int32_t device, bool wait) {
 }
 
 void MidiDevices::openInput(int32_t device, bool wait) {
-    inHandle.reset();
+    if (wait)
+        inHandle.reset();
+    else
+        m_platform.closeWithoutWaiting(std::move(inHandle));
     inIdentity.clear();
     inDevice = device;
     const auto instance = reinterpret_cast<uintptr_t>(this);

@@ -72,10 +72,9 @@ public:
     // that takes time (the built-in synthesizer) goes on on a thread of its
     // own; what is sent meanwhile waits for it in order.
     void switchOutput(int32_t device, bool sendProgram);
-    // Opens `device` beside the output in use and puts it in that one's place
-    // only once it is open, with no program change; false, and the output in
-    // use goes on, when it cannot be opened.
-    bool takeOutput(int32_t device);
+    // Puts `port`, opened to `device` beside the output in use, in that
+    // one's place; no program change follows.
+    void takeOutput(int32_t device, std::unique_ptr<MidiOutPort> port);
     // The program of the instrument chosen last (start-up: initialProgram).
     uint8_t chosenProgram() const { return m_chosenProgram; }
     bool inputRunning() const { return m_inputRunning; }

@@ -66,9 +66,17 @@ public:
         return openIn(device, proc, instance);
     }
 
+    // As openOut, for a caller that must not wait: an output that takes long
+    // to open may answer at once with a port that opens on a thread of its
+    // own (MidiOutPort::stillOpening) and may fail (finishOpening false).
+    virtual std::unique_ptr<MidiOutPort> openOutWithoutWaiting(unsigned device) {
+        return openOut(device);
+    }
     // Closes an output its caller has given up, without waiting for it (a
     // JACK client takes several milliseconds to close); here at once.
     virtual void closeWithoutWaiting(std::unique_ptr<MidiOutPort> port) { port.reset(); }
+    // The same for an input; stopped first, it delivers nothing more.
+    virtual void closeWithoutWaiting(std::unique_ptr<MidiInPort> port) { port.reset(); }
 
     // Who a device is, whatever its number: its name, and where the MIDI
     // system gives one, its address, which may change when the instrument is

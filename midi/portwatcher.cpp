@@ -61,4 +61,6 @@ void PortWatcher::check() {
         return;
     ++m_listings;
     m_keeper.portsChanged();
+    if (m_keeper.opening())
+        m_settle.start(SettleMs); // a returning output is taken as soon as it is open
 }

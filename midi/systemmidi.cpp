@@ -6,6 +6,7 @@
 #include "audioenvironment.h"
 #include "deferredsynthport.h"
 #include "pendinginport.h"
+#include "pendingoutport.h"
 #ifdef QVB_HAVE_ALSA
 #include "alsaportwatch.h"
 #endif
@@ -127,13 +128,36 @@ std::unique_ptr<MidiInPort> SystemMidi::openInWithoutWaiting(unsigned device, Mi
     return openIn(device, proc, instance);
 }
 
+std::unique_ptr<MidiOutPort> SystemMidi::openOutWithoutWaiting(unsigned device) {
+#ifdef QVB_HAVE_JACK
+    const auto& ports = outputs();
+    if (device >= 1 && device - 1 < ports.size() && ports[device - 1].api == RtMidi::UNIX_JACK) {
+        return std::make_unique<PendingOutPort>(
+            [target = ports[device - 1].fullName, client = m_client]() -> std::unique_ptr<MidiOutPort> {
+                return JackOutPort::open(target, client);
+            },
+            portThread());
+    }
+#endif
+    return openOut(device);
+}
+
 void SystemMidi::closeWithoutWaiting(std::unique_ptr<MidiOutPort> port) {
     // A stand-in closes its synthesizer on the synthesizers' thread already,
     // in turn after it was made and before the next one is.
     if (!port || dynamic_cast<DeferredSynthPort*>(port.get()))
         return;
-    std::shared_ptr<MidiOutPort> closing(std::move(port));
-    portThread().post([closing]() mutable { closing.reset(); });
+    // The task alone holds it, so that it closes there and nowhere else.
+    portThread().post(
+        [closing = std::shared_ptr<MidiOutPort>(std::move(port))]() mutable { closing.reset(); });
+}
+
+void SystemMidi::closeWithoutWaiting(std::unique_ptr<MidiInPort> port) {
+    if (!port)
+        return;
+    port->stop(); // what is still on its way is not judged
+    portThread().post(
+        [closing = std::shared_ptr<MidiInPort>(std::move(port))]() mutable { closing.reset(); });
 }
 
 DeviceThread& SystemMidi::portThread() {

@@ -48,8 +48,11 @@ public:
     // takes a few hundredths of a second); every other at once.
     std::unique_ptr<MidiInPort> openInWithoutWaiting(unsigned device, MidiInProc proc,
                                                      uintptr_t instance) override;
+    // A JACK output opens on the ports' thread; every other at once.
+    std::unique_ptr<MidiOutPort> openOutWithoutWaiting(unsigned device) override;
     // On the ports' thread.
     void closeWithoutWaiting(std::unique_ptr<MidiOutPort> port) override;
+    void closeWithoutWaiting(std::unique_ptr<MidiInPort> port) override;
     // The MIDI system and the port's name with ALSA's sequencer address.
     std::string outIdentity(unsigned device) override;
     std::string inIdentity(unsigned device) override;
@@ -71,7 +74,7 @@ private:
     // Where the stand-ins of output 0 make and close their synthesizers, one
     // after another; made with the first of them.
     std::shared_ptr<DeviceThread> m_synthThread;
-    // The ports' thread: where the inputs opened without waiting open and
+    // The ports' thread: where the ports opened without waiting open and
     // the outputs closed without waiting close; not the synthesizers' thread,
     // so that they do not wait behind a synthesizer. Made when first needed.
     DeviceThread& portThread();

@@ -33,6 +33,7 @@ private slots:
     void numbersFollowTheLists();
     void lostOutputIsReplacedByTheSynthesizerWithTheChosenInstrument();
     void outputComesBackWithoutProgramChange();
+    void returningOutputIsTakenOnceOpen();
     void returningOutputThatFailsToOpen_data();
     void returningOutputThatFailsToOpen();
     void synthesizerChosenStaysWhateverComes();
@@ -228,6 +229,27 @@ void TestDeviceKeeper::outputComesBackWithoutProgramChange() {
     QVERIFY(m_fake->sent.empty());
     m_midi->Silence();
     QCOMPARE(m_fake->sent.back().device, 2u);
+}
+
+void TestDeviceKeeper::returningOutputIsTakenOnceOpen() {
+    openWith({Synth, "Synth A"}, {});
+    m_midi->reopenOutput(1);
+    m_fake->outputs = {Synth};
+    m_keeper->portsChanged(); // the synthesizer stands in
+    const int opens = m_fake->outOpens, closes = m_fake->outCloses;
+    m_fake->outputsStillOpening = true;
+    m_fake->outputs = {Synth, "Synth A"};
+    m_keeper->portsChanged();
+    m_keeper->portsChanged();
+    QVERIFY(m_keeper->opening());
+    QCOMPARE(m_fake->outOpens, opens + 1); // opened once, not at every look
+    QCOMPARE(m_midi->outDevice, 0);        // the synthesizer plays on meanwhile
+    QCOMPARE(m_fake->outCloses, closes);
+    m_fake->outputsStillOpening = false;
+    m_keeper->portsChanged();
+    QVERIFY(!m_keeper->opening());
+    QCOMPARE(m_midi->outDevice, 1);
+    QCOMPARE(m_fake->outCloses, closes + 1);
 }
 
 void TestDeviceKeeper::returningOutputThatFailsToOpen_data() {

@@ -32,6 +32,8 @@ public:
     std::set<unsigned> failingOutputs; // these cannot be opened
     std::set<unsigned> failingInputs;
     std::set<unsigned> lateFailingOutputs; // open, but finishing the opening fails
+    // Outputs opened without waiting are still opening while this is set.
+    bool outputsStillOpening = false;
     // Open ports whose device went and came back: they no longer reach it.
     std::set<std::string> cutLinks;
 
@@ -69,6 +71,7 @@ public:
     bool outName(unsigned device, std::string& name) override;
     bool inName(unsigned device, std::string& name) override;
     std::unique_ptr<MidiOutPort> openOut(unsigned device) override;
+    std::unique_ptr<MidiOutPort> openOutWithoutWaiting(unsigned device) override;
     std::unique_ptr<MidiInPort> openIn(unsigned device, MidiInProc proc,
                                        uintptr_t instance) override;
 
