@@ -23,8 +23,10 @@ class MsClock;
 //   synthesizer goes on standing in.
 // A lost device that is listed again but fails to open is tried again when
 // it is announced anew, or else once its wait is over (OpenRetries).
-// Runs on the window's thread, as every other change of the devices does;
-// the built-in synthesizer starts on a thread of its own meanwhile.
+// Runs on the window's thread, as every other change of the devices does.
+// What takes long happens elsewhere while it goes on: the built-in
+// synthesizer is made and closed on a thread of its own, JACK's ports are
+// opened and closed on another (MidiPlatform's "without waiting" calls).
 class DeviceKeeper {
 public:
     DeviceKeeper(MidiDevices& devices, MsClock& clock);
