@@ -72,6 +72,7 @@ void portAppearsToInUse() {
         QElapsedTimer clock;
         clock.start();
         spinUntil([&] { return midi.inputWorks(); });
+        keyboard->waitRouted(); // the input connects on a thread of its own
         times.push_back(clock.elapsed());
         keyboard.reset();
         spinUntil([&] { return !midi.lostInIdentity.empty(); });

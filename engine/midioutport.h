@@ -18,6 +18,13 @@ public:
     // false when the device could not be opened after all. Every other port
     // is open once openOut has returned it.
     virtual bool finishOpening() { return true; }
+    // Completes such an opening on a thread of its own: this call returns at
+    // once, and what is sent meanwhile waits in order until the device plays
+    // it. Nothing for a port that is open already.
+    virtual void startOpening() {}
+    // True while an opening on a thread of its own goes on
+    // (MidiPlatform::openOutWithoutWaiting); finishOpening then waits.
+    virtual bool stillOpening() const { return false; }
     // False once the device this port was opened to has gone, even when a
     // device of the same name has come back since: the port must be opened anew.
     virtual bool reachesDevice() const { return true; }

@@ -6,7 +6,8 @@
 #include "audioenvironment.h"
 
 std::unique_ptr<JackInPort> JackInPort::open(const std::string& source, const std::string& client,
-                                             MidiInProc proc, uintptr_t instance) {
+                                             MidiInProc proc, uintptr_t instance,
+                                             bool started) {
     prepareAudioLibraries();
     if (!proc || !jackServerMayRun())
         return nullptr;
@@ -19,6 +20,8 @@ std::unique_ptr<JackInPort> JackInPort::open(const std::string& source, const st
         jack_port_register(in->m_client, "Eingang", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     if (!in->m_port)
         return nullptr;
+    if (started)
+        in->m_gate.start(); // a note played just after the connection counts
     jack_on_shutdown(in->m_client, &JackInPort::serverGone, in.get());
     if (jack_set_process_callback(in->m_client, &JackInPort::process, in.get()) != 0 ||
         jack_activate(in->m_client) != 0)

@@ -18,8 +18,10 @@
 class JackInPort final : public MidiInPort {
 public:
     // nullptr when no server answers or the port `source` is not there.
+    // `started`: it delivers from its connection on, as if start() had been called.
     static std::unique_ptr<JackInPort> open(const std::string& source, const std::string& client,
-                                            MidiInProc proc, uintptr_t instance);
+                                            MidiInProc proc, uintptr_t instance,
+                                            bool started = false);
     ~JackInPort() override;
 
     JackInPort(const JackInPort&) = delete;

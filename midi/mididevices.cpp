@@ -39,7 +39,11 @@ void MidiDevices::OpenDevices(const std::string& caption, const MessageFn& messa
         }
     }
 
-    if (m_platform.inCount() == 0 || !m_platform.inOpensUnasked(0))
+    const unsigned inputs = m_platform.inCount();
+    inputsAtOpening.clear();
+    for (unsigned k = 0; k < inputs; ++k)
+        inputsAtOpening.push_back(m_platform.inIdentity(k));
+    if (inputs == 0 || !m_platform.inOpensUnasked(0))
         return; // no MIDI input: answers come from the mouse only
     openInput(0);
     inChosenByProgram = true;
@@ -100,13 +104,19 @@ void MidiDevices::reopenInput(int32_t device) {
 }
 
 void MidiDevices::switchOutput(int32_t device, bool sendProgram) {
-    openOutput(device);
+    openOutput(device, false);
     if (sendProgram)
         SendShortMessage(outHandle.get(), ProgramChange, m_chosenProgram, 0);
 }
 
+void MidiDevices::takeOutput(int32_t device, std::unique_ptr<MidiOutPort> port) {
+    outHandle = std::move(port); // the one that stood in closes now
+    outDevice = device;
+    outIdentity = m_platform.outIdentity(static_cast<unsigned>(device));
+}
+
 void MidiDevices::switchInput(int32_t device) {
-    openInput(device);
+    openInput(device, false);
     inChosenByProgram = true;
     // Within a round the new input answers at once; the mailbox is left
     // alone, so a note already taken is not judged again.
@@ -114,26 +124,40 @@ void MidiDevices::switchInput(int32_t device) {
         inHandle->start();
 }
 
-void MidiDevices::openOutput(int32_t device) {
-    outHandle.reset();
+void MidiDevices::openOutput(int32_t device, bool wait) {
+    if (wait)
+        outHandle.reset();
+    else
+        m_platform.closeWithoutWaiting(std::move(outHandle));
     outIdentity.clear();
     outDevice = device;
     if (device >= 0)
         outHandle = m_platform.openOut(static_cast<unsigned>(device));
     // Chosen in the settings, the device is wanted now: nothing is put off.
-    if (outHandle && !outHandle->finishOpening())
+    // Switched by the program in the middle of a round, the window must not
+    // wait for it.
+    if (outHandle && !wait)
+        outHandle->startOpening();
+    else if (outHandle && !outHandle->finishOpening())
         outHandle.reset();
     if (outHandle)
         outIdentity = m_platform.outIdentity(static_cast<unsigned>(device));
 }
 
-void MidiDevices::openInput(int32_t device) {
-    inHandle.reset();
+void MidiDevices::openInput(int32_t device, bool wait) {
+    if (wait)
+        inHandle.reset();
+    else
+        m_platform.closeWithoutWaiting(std::move(inHandle));
     inIdentity.clear();
     inDevice = device;
-    if (device >= 0)
+    const auto instance = reinterpret_cast<uintptr_t>(this);
+    if (device >= 0 && wait)
         inHandle = m_platform.openIn(static_cast<unsigned>(device), &MidiDevices::MidiInCallback,
-                                     reinterpret_cast<uintptr_t>(this));
+                                     instance);
+    else if (device >= 0)
+        inHandle = m_platform.openInWithoutWaiting(static_cast<unsigned>(device),
+                                                   &MidiDevices::MidiInCallback, instance);
     if (inHandle)
         inIdentity = m_platform.inIdentity(static_cast<unsigned>(device));
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "midiplatform.h"
 #include "noteinput.h"
@@ -39,6 +40,9 @@ public:
     std::string lostInIdentity;
     // The input was opened by the program itself, not chosen in the settings.
     bool inChosenByProgram = false;
+    // The inputs listed when OpenDevices opened the devices (identities): the
+    // ones already there when the program started; any other is new.
+    std::vector<std::string> inputsAtOpening;
 
     void OpenDevices(const std::string& caption, const MessageFn& message, const CloseFn& close);
     // Completes an output opening that OpenDevices put off (the built-in
@@ -60,10 +64,17 @@ public:
     bool inputWorks() const { return inHandle && inHandle->reachesDevice(); }
     // The input as the program switches it by itself (DeviceKeeper): a
     // running round goes on with it; nothing is forgotten of a lost device.
+    // One that takes long to open opens on a thread of its own
+    // (MidiPlatform::openInWithoutWaiting).
     void switchInput(int32_t device);
     // The output as the program switches it: no lost device forgotten, and
-    // with `sendProgram` the instrument chosen last is sent to it.
+    // with `sendProgram` the instrument chosen last is sent to it. An opening
+    // that takes time (the built-in synthesizer) goes on on a thread of its
+    // own; what is sent meanwhile waits for it in order.
     void switchOutput(int32_t device, bool sendProgram);
+    // Puts `port`, opened to `device` beside the output in use, in that
+    // one's place; no program change follows.
+    void takeOutput(int32_t device, std::unique_ptr<MidiOutPort> port);
     // The program of the instrument chosen last (start-up: initialProgram).
     uint8_t chosenProgram() const { return m_chosenProgram; }
     bool inputRunning() const { return m_inputRunning; }
@@ -93,8 +104,11 @@ public:
 private:
     static void outputFailed(const std::string& caption, const MessageFn& message,
                              const CloseFn& close);
-    void openOutput(int32_t device);
-    void openInput(int32_t device);
+    // With `wait`, the port in use is closed and the opening complete on
+    // return; else both may go on on threads of their own
+    // (MidiPlatform::closeWithoutWaiting, MidiOutPort::startOpening).
+    void openOutput(int32_t device, bool wait = true);
+    void openInput(int32_t device, bool wait = true); // as openOutput
 
     MidiPlatform& m_platform;
     uint8_t m_chosenProgram = 0;

@@ -57,6 +57,26 @@ public:
     // The program may open the input by itself, at start or when it appears;
     // one that listens to the room (the microphone) only when it is chosen.
     virtual bool inOpensUnasked(unsigned device) { (void)device; return true; }
+    // As openIn, for a caller that must not wait: an input that takes long
+    // to open may answer at once with a port that opens on a thread of its
+    // own and fails later (reachesDevice false). Calls of its reset, start
+    // and stop meanwhile count once it is open.
+    virtual std::unique_ptr<MidiInPort> openInWithoutWaiting(unsigned device, MidiInProc proc,
+                                                             uintptr_t instance) {
+        return openIn(device, proc, instance);
+    }
+
+    // As openOut, for a caller that must not wait: an output that takes long
+    // to open may answer at once with a port that opens on a thread of its
+    // own (MidiOutPort::stillOpening) and may fail (finishOpening false).
+    virtual std::unique_ptr<MidiOutPort> openOutWithoutWaiting(unsigned device) {
+        return openOut(device);
+    }
+    // Closes an output its caller has given up, without waiting for it (a
+    // JACK client takes several milliseconds to close); here at once.
+    virtual void closeWithoutWaiting(std::unique_ptr<MidiOutPort> port) { port.reset(); }
+    // The same for an input; stopped first, it delivers nothing more.
+    virtual void closeWithoutWaiting(std::unique_ptr<MidiInPort> port) { port.reset(); }
 
     // Who a device is, whatever its number: its name, and where the MIDI
     // system gives one, its address, which may change when the instrument is

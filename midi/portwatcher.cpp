@@ -6,7 +6,7 @@
 #include "mididevices.h"
 
 PortWatcher::PortWatcher(MidiDevices& devices, QObject* parent)
-    : QObject(parent), m_devices(devices), m_keeper(devices) {
+    : QObject(parent), m_devices(devices), m_keeper(devices, m_clock) {
     m_settle.setSingleShot(true);
     m_settle.setInterval(SettleMs);
     connect(&m_settle, &QTimer::timeout, this, &PortWatcher::check);
@@ -14,8 +14,9 @@ PortWatcher::PortWatcher(MidiDevices& devices, QObject* parent)
     m_look.setInterval(LookMs);
     connect(&m_look, &QTimer::timeout, this, [this] {
         m_devices.platform().keepWatching();
-        if (!m_bell.works())
-            check(); // no news can reach this thread: the ports are listed once a second
+        // Without the bell no news can reach this thread: the ports are listed once a second.
+        if (!m_bell.works() || m_keeper.retryDue())
+            check();
     });
 }
 
@@ -60,4 +61,6 @@ void PortWatcher::check() {
         return;
     ++m_listings;
     m_keeper.portsChanged();
+    if (m_keeper.opening())
+        m_settle.start(SettleMs); // a returning output is taken as soon as it is open
 }

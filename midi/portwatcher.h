@@ -6,6 +6,7 @@
 
 #include "devicekeeper.h"
 #include "newsbell.h"
+#include "steadyclock.h"
 
 class MidiDevices;
 
@@ -21,8 +22,9 @@ public:
     // news has the ports listed at the latest this long after its first.
     static constexpr int SettleMs = 30;
     static constexpr int MaxWaitMs = 250;
-    // How often a MIDI system that was not running is looked for (and, when
-    // the bell could not be made, how often the ports are listed).
+    // How often a MIDI system that was not running is looked for, and a lost
+    // device that failed to open is tried again when its wait is over (and,
+    // when the bell could not be made, how often the ports are listed).
     static constexpr int LookMs = 1000;
 
     explicit PortWatcher(MidiDevices& devices, QObject* parent = nullptr);
@@ -41,6 +43,7 @@ private:
     void check();
 
     MidiDevices& m_devices;
+    SteadyClock m_clock;
     DeviceKeeper m_keeper;
     QTimer m_settle;
     QElapsedTimer m_firstNews; // since the first news the settle timer waits for

@@ -5,6 +5,8 @@
 
 #include "audioenvironment.h"
 #include "deferredsynthport.h"
+#include "pendinginport.h"
+#include "pendingoutport.h"
 #ifdef QVB_HAVE_ALSA
 #include "alsaportwatch.h"
 #endif
@@ -81,8 +83,10 @@ std::unique_ptr<MidiOutPort> SystemMidi::openOut(unsigned device) {
             return m_openSynth(m_synth);
         if (!anySoundFontAt(m_synth.soundFont, m_synth.soundFontRoot))
             return nullptr; // nothing could ever sound: say so before the window
+        if (!m_synthThread)
+            m_synthThread = std::make_shared<DeviceThread>();
         return std::make_unique<DeferredSynthPort>(
-            [open = m_openSynth, config = m_synth] { return open(config); });
+            [open = m_openSynth, config = m_synth] { return open(config); }, m_synthThread);
     }
     const auto& ports = outputs();
     if (device - 1 >= ports.size())
@@ -106,6 +110,60 @@ std::unique_ptr<MidiInPort> SystemMidi::openIn(unsigned device, MidiInProc proc,
         return JackInPort::open(port.fullName, m_client, proc, instance);
 #endif
     return RtMidiInPort::open(port.api, port.fullName, m_client, proc, instance, m_sequencerExits);
+}
+
+std::unique_ptr<MidiInPort> SystemMidi::openInWithoutWaiting(unsigned device, MidiInProc proc,
+                                                             uintptr_t instance) {
+#ifdef QVB_HAVE_JACK
+    const auto& ports = inputs();
+    if (device < ports.size() && ports[device].api == RtMidi::UNIX_JACK) {
+        return std::make_unique<PendingInPort>(
+            [source = ports[device].fullName, client = m_client, proc,
+             instance](bool started) -> std::unique_ptr<MidiInPort> {
+                return JackInPort::open(source, client, proc, instance, started);
+            },
+            portThread());
+    }
+#endif
+    return openIn(device, proc, instance);
+}
+
+std::unique_ptr<MidiOutPort> SystemMidi::openOutWithoutWaiting(unsigned device) {
+#ifdef QVB_HAVE_JACK
+    const auto& ports = outputs();
+    if (device >= 1 && device - 1 < ports.size() && ports[device - 1].api == RtMidi::UNIX_JACK) {
+        return std::make_unique<PendingOutPort>(
+            [target = ports[device - 1].fullName, client = m_client]() -> std::unique_ptr<MidiOutPort> {
+                return JackOutPort::open(target, client);
+            },
+            portThread());
+    }
+#endif
+    return openOut(device);
+}
+
+void SystemMidi::closeWithoutWaiting(std::unique_ptr<MidiOutPort> port) {
+    // A stand-in closes its synthesizer on the synthesizers' thread already,
+    // in turn after it was made and before the next one is.
+    if (!port || dynamic_cast<DeferredSynthPort*>(port.get()))
+        return;
+    // The task alone holds it, so that it closes there and nowhere else.
+    portThread().post(
+        [closing = std::shared_ptr<MidiOutPort>(std::move(port))]() mutable { closing.reset(); });
+}
+
+void SystemMidi::closeWithoutWaiting(std::unique_ptr<MidiInPort> port) {
+    if (!port)
+        return;
+    port->stop(); // what is still on its way is not judged
+    portThread().post(
+        [closing = std::shared_ptr<MidiInPort>(std::move(port))]() mutable { closing.reset(); });
+}
+
+DeviceThread& SystemMidi::portThread() {
+    if (!m_portThread)
+        m_portThread = std::make_unique<DeviceThread>();
+    return *m_portThread;
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include "rtmidiports.h"
 #include "sequencerexits.h"
 #include "synthconfig.h"
+#include "devicethread.h"
 
 // The MIDI devices of this computer as the program numbers them: output 0 is
 // the built-in synthesizer, always listed so that the numbers of the other
@@ -43,6 +44,15 @@ public:
     std::unique_ptr<MidiOutPort> openOut(unsigned device) override;
     std::unique_ptr<MidiInPort> openIn(unsigned device, MidiInProc proc,
                                        uintptr_t instance) override;
+    // A JACK input opens on the device thread (connecting to the server
+    // takes a few hundredths of a second); every other at once.
+    std::unique_ptr<MidiInPort> openInWithoutWaiting(unsigned device, MidiInProc proc,
+                                                     uintptr_t instance) override;
+    // A JACK output opens on the ports' thread; every other at once.
+    std::unique_ptr<MidiOutPort> openOutWithoutWaiting(unsigned device) override;
+    // On the ports' thread.
+    void closeWithoutWaiting(std::unique_ptr<MidiOutPort> port) override;
+    void closeWithoutWaiting(std::unique_ptr<MidiInPort> port) override;
     // The MIDI system and the port's name with ALSA's sequencer address.
     std::string outIdentity(unsigned device) override;
     std::string inIdentity(unsigned device) override;
@@ -61,6 +71,14 @@ private:
 
     SynthConfig m_synth;
     SynthOpener m_openSynth;
+    // Where the stand-ins of output 0 make and close their synthesizers, one
+    // after another; made with the first of them.
+    std::shared_ptr<DeviceThread> m_synthThread;
+    // The ports' thread: where the ports opened without waiting open and
+    // the outputs closed without waiting close; not the synthesizers' thread,
+    // so that they do not wait behind a synthesizer. Made when first needed.
+    DeviceThread& portThread();
+    std::unique_ptr<DeviceThread> m_portThread;
     std::string m_client;
     ExternalPortLister m_lister;
     std::vector<ExternalPort> m_outputs;

@@ -98,6 +98,10 @@ private:
     // - The measuring synthesizer holds this lock for each step (making it,
     //   one note, unmaking it): FluidSynth's calls for two synthesizers must
     //   not run at the same time.
+    // - The program makes and closes its synthesizers one after another, on
+    //   one thread, and closes each (its reading and measuring joined)
+    //   before it makes the next (midi/devicethread.h): two of them never
+    //   run FluidSynth's calls at the same time there either.
     // - FluidSynth's process-wide log hooks are set once, before its first
     //   thread, and never swapped (quietlogs.h).
     // While m_loading, sendShort keeps the messages in m_waiting.

@@ -10,6 +10,13 @@
 namespace {
 const std::string Synth = "Eingebauter Synthesizer";
 constexpr uint32_t ViolinProgram = 0x28C0; // C0 28 00
+
+// Stands still until the test moves it.
+class SetClock final : public MsClock {
+public:
+    uint32_t t = 0;
+    uint32_t now() override { return t; }
+};
 } // namespace
 
 class TestDeviceKeeper : public QObject {
@@ -26,14 +33,19 @@ private slots:
     void numbersFollowTheLists();
     void lostOutputIsReplacedByTheSynthesizerWithTheChosenInstrument();
     void outputComesBackWithoutProgramChange();
+    void returningOutputIsTakenOnceOpen();
+    void returningOutputThatFailsToOpen_data();
+    void returningOutputThatFailsToOpen();
     void synthesizerChosenStaysWhateverComes();
 
 private:
-    void openWith(const std::vector<std::string>& outs, const std::vector<std::string>& ins);
+    void openWith(const std::vector<std::string>& outs, const std::vector<std::string>& ins,
+                  const std::vector<std::string>* insAtWatchStart = nullptr);
 
     std::unique_ptr<FakeMidi> m_fake;
     std::unique_ptr<MidiDevices> m_midi;
     std::unique_ptr<DeviceKeeper> m_keeper;
+    SetClock m_clock;
 };
 
 void TestDeviceKeeper::init() {
@@ -42,13 +54,19 @@ void TestDeviceKeeper::init() {
     m_fake = std::make_unique<FakeMidi>();
 }
 
+// `insAtWatchStart`: the inputs have changed to these by the time the watch
+// starts, after the devices were opened.
 void TestDeviceKeeper::openWith(const std::vector<std::string>& outs,
-                                const std::vector<std::string>& ins) {
+                                const std::vector<std::string>& ins,
+                                const std::vector<std::string>* insAtWatchStart) {
     m_fake->outputs = outs;
     m_fake->inputs = ins;
     m_midi = std::make_unique<MidiDevices>(*m_fake);
     m_midi->OpenDevices("QVB-Zaradariveda", {}, {});
-    m_keeper = std::make_unique<DeviceKeeper>(*m_midi);
+    if (insAtWatchStart)
+        m_fake->inputs = *insAtWatchStart;
+    m_clock.t = 0;
+    m_keeper = std::make_unique<DeviceKeeper>(*m_midi, m_clock);
     m_keeper->start();
     m_fake->clearSent();
 }
@@ -57,32 +75,41 @@ void TestDeviceKeeper::inputAppears_data() {
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<QString>("opened"); // empty: none open
+    QTest::addColumn<bool>("duringStartUp"); // `after` already when the watch starts
 
-    QTest::newRow("keyboard after start") << QStringList{} << QStringList{"Keyboard"} << "Keyboard";
+    QTest::newRow("keyboard after start")
+        << QStringList{} << QStringList{"Keyboard"} << "Keyboard" << false;
     QTest::newRow("instrument before Midi Through")
-        << QStringList{} << QStringList{"Midi Through Port-0", "Keyboard"} << "Keyboard";
+        << QStringList{} << QStringList{"Midi Through Port-0", "Keyboard"} << "Keyboard" << false;
     QTest::newRow("Midi Through for want of anything else")
-        << QStringList{} << QStringList{"Midi Through Port-0"} << "Midi Through Port-0";
+        << QStringList{} << QStringList{"Midi Through Port-0"} << "Midi Through Port-0" << false;
     QTest::newRow("Midi Through makes way for an instrument")
         << QStringList{"Midi Through Port-0"} << QStringList{"Midi Through Port-0", "Keyboard"}
-        << "Keyboard";
+        << "Keyboard" << false;
     QTest::newRow("an input in use stays")
-        << QStringList{"Piano"} << QStringList{"Piano", "Keyboard"} << "Piano";
-    QTest::newRow("nothing new") << QStringList{} << QStringList{} << "";
+        << QStringList{"Piano"} << QStringList{"Piano", "Keyboard"} << "Piano" << false;
+    QTest::newRow("nothing new") << QStringList{} << QStringList{} << "" << false;
+    QTest::newRow("keyboard switched on while the window is made")
+        << QStringList{} << QStringList{"Keyboard"} << "Keyboard" << true;
+    QTest::newRow("Midi Through at the opening, a keyboard before the watch")
+        << QStringList{"Midi Through Port-0"} << QStringList{"Midi Through Port-0", "Keyboard"}
+        << "Keyboard" << true;
 }
 
 void TestDeviceKeeper::inputAppears() {
     QFETCH(QStringList, before);
     QFETCH(QStringList, after);
     QFETCH(QString, opened);
-    std::vector<std::string> ins;
+    QFETCH(bool, duringStartUp);
+    std::vector<std::string> ins, later;
     for (const QString& name : before)
         ins.push_back(name.toStdString());
-    openWith({Synth}, ins);
-    m_fake->inputs.clear();
     for (const QString& name : after)
-        m_fake->inputs.push_back(name.toStdString());
-    m_keeper->portsChanged();
+        later.push_back(name.toStdString());
+    openWith({Synth}, ins, duringStartUp ? &later : nullptr);
+    m_fake->inputs = later;
+    if (!duringStartUp)
+        m_keeper->portsChanged();
     QCOMPARE(QString::fromStdString(m_midi->inIdentity), opened);
     if (!opened.isEmpty()) {
         QVERIFY(m_midi->inputWorks());
@@ -172,10 +199,14 @@ void TestDeviceKeeper::lostOutputIsReplacedByTheSynthesizerWithTheChosenInstrume
     uint8_t program = 0;
     m_midi->chooseInstrument(7, program); // "Violine"
     m_fake->clearSent();
+    const int finished = m_fake->finishOpenings;
 
     m_fake->outputs = {Synth};
     m_keeper->portsChanged();
     QCOMPARE(m_midi->outDevice, 0);
+    // Started, not finished: the window's thread does not wait for the synthesizer.
+    QCOMPARE(m_fake->startOpenings, 1);
+    QCOMPARE(m_fake->finishOpenings, finished);
     QVERIFY(m_midi->outputWorks());
     QCOMPARE(m_midi->lostOutIdentity, std::string("Synth A"));
     QCOMPARE(m_fake->sent.size(), std::size_t(1));
@@ -198,6 +229,73 @@ void TestDeviceKeeper::outputComesBackWithoutProgramChange() {
     QVERIFY(m_fake->sent.empty());
     m_midi->Silence();
     QCOMPARE(m_fake->sent.back().device, 2u);
+}
+
+void TestDeviceKeeper::returningOutputIsTakenOnceOpen() {
+    openWith({Synth, "Synth A"}, {});
+    m_midi->reopenOutput(1);
+    m_fake->outputs = {Synth};
+    m_keeper->portsChanged(); // the synthesizer stands in
+    const int opens = m_fake->outOpens, closes = m_fake->outCloses;
+    m_fake->outputsStillOpening = true;
+    m_fake->outputs = {Synth, "Synth A"};
+    m_keeper->portsChanged();
+    m_keeper->portsChanged();
+    QVERIFY(m_keeper->opening());
+    QCOMPARE(m_fake->outOpens, opens + 1); // opened once, not at every look
+    QCOMPARE(m_midi->outDevice, 0);        // the synthesizer plays on meanwhile
+    QCOMPARE(m_fake->outCloses, closes);
+    m_fake->outputsStillOpening = false;
+    m_keeper->portsChanged();
+    QVERIFY(!m_keeper->opening());
+    QCOMPARE(m_midi->outDevice, 1);
+    QCOMPARE(m_fake->outCloses, closes + 1);
+}
+
+void TestDeviceKeeper::returningOutputThatFailsToOpen_data() {
+    QTest::addColumn<int>("failures"); // of the returning device so far, each after its wait
+    QTest::addColumn<int>("waitMs");   // since the last one
+    QTest::addColumn<bool>("announcedAnew");
+    QTest::addColumn<bool>("tried");
+
+    QTest::newRow("news within its first second") << 1 << 500 << false << false;
+    QTest::newRow("its first second over") << 1 << 1000 << false << true;
+    QTest::newRow("gone and announced anew") << 1 << 0 << true << true;
+    QTest::newRow("after two failures one second is not enough") << 2 << 1000 << false << false;
+    QTest::newRow("after two failures two seconds") << 2 << 2000 << false << true;
+    QTest::newRow("the wait grows no longer than half a minute") << 9 << 30000 << false << true;
+}
+
+void TestDeviceKeeper::returningOutputThatFailsToOpen() {
+    QFETCH(int, failures);
+    QFETCH(int, waitMs);
+    QFETCH(bool, announcedAnew);
+    QFETCH(bool, tried);
+    openWith({Synth, "Synth A"}, {});
+    m_midi->reopenOutput(1);
+    m_fake->outputs = {Synth};
+    m_keeper->portsChanged(); // the synthesizer stands in
+    const int closes = m_fake->outCloses;
+    m_fake->failingOutputs = {1};
+    m_fake->outputs = {Synth, "Synth A"};
+    m_keeper->portsChanged(); // failure 1, tried at once
+    for (int k = 1; k < failures; ++k) {
+        m_clock.t += std::min<uint32_t>(OpenRetries::FirstWaitMs << (k - 1), OpenRetries::LongestWaitMs);
+        m_keeper->portsChanged();
+    }
+    QCOMPARE(m_fake->outCloses, closes); // the synthesizer was kept throughout
+    m_clock.t += uint32_t(waitMs);
+    QCOMPARE(m_keeper->retryDue(), tried && !announcedAnew);
+    if (announcedAnew) {
+        m_fake->outputs = {Synth};
+        m_keeper->portsChanged();
+        m_fake->outputs = {Synth, "Synth A"};
+    }
+    m_fake->failingOutputs.clear();
+    m_keeper->portsChanged();
+    QCOMPARE(m_midi->outDevice, tried ? 1 : 0);
+    QCOMPARE(m_midi->lostOutIdentity.empty(), tried);
+    QCOMPARE(m_fake->outCloses, closes + (tried ? 1 : 0));
 }
 
 void TestDeviceKeeper::synthesizerChosenStaysWhateverComes() {

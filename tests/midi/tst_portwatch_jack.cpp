@@ -142,6 +142,7 @@ void TestPortWatchJack::replugOfBothReconnectsWithinTheRound() {
     const auto got = probe->receive(1, 2000);
     QCOMPARE(got.size(), std::size_t(1));
     QCOMPARE(got[0], (Message{0x90, 0x45, 0x7F}));
+    QVERIFY(probe->waitRouted()); // the input connects on a thread of its own
     probe->send({{0x90, 0x41, 0x64}});
     QCOMPARE(takeNoteWithin(*m_midi, 2000), 0x41);
     QCOMPARE(takeNoteWithin(*m_midi, 100), int(NoteInput::NoNote)); // judged once

@@ -3,6 +3,9 @@
 // happens when there is nothing to play on.
 #include <QtTest>
 
+#include <future>
+#include <thread>
+
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,6 +14,7 @@
 #include "deferredsynthport.h"
 #include "fluidsynthout.h"
 #include "mididevices.h"
+#include "pendinginport.h"
 #include "portnames.h"
 #include "systemmidi.h"
 
@@ -60,6 +64,8 @@ private slots:
     void synthesizerIsAlwaysOutputZero();
     void standInKeepsMessagesUntilOpened_data();
     void standInKeepsMessagesUntilOpened();
+    void pendingInputTakesTheLastCall_data();
+    void pendingInputTakesTheLastCall();
     void deferredSynthesizerStartsWhenFinished();
     void deferredSynthesizerFailingLateClosesTheProgram();
 };
@@ -206,20 +212,33 @@ void TestSystemMidi::standInKeepsMessagesUntilOpened_data() {
     QTest::addColumn<bool>("opens");
     QTest::addColumn<int>("sentBefore");
     QTest::addColumn<int>("keptBefore");
-    QTest::newRow("nothing waiting") << true << 0 << 0;
-    QTest::newRow("three waiting, kept in order") << true << 3 << 3;
-    QTest::newRow("a flood is cut at the limit") << true << 5000 << int(WaitingMessages::Limit);
-    QTest::newRow("cannot open: nothing goes anywhere") << false << 3 << 0;
+    // Started without waiting (as when it stands in for a lost instrument),
+    // one more message sent while it is being made.
+    QTest::addColumn<bool>("ownThread");
+    QTest::newRow("nothing waiting") << true << 0 << 0 << false;
+    QTest::newRow("three waiting, kept in order") << true << 3 << 3 << false;
+    QTest::newRow("a flood is cut at the limit") << true << 5000 << int(WaitingMessages::Limit) << false;
+    QTest::newRow("cannot open: nothing goes anywhere") << false << 3 << 0 << false;
+    QTest::newRow("started without waiting, in order") << true << 3 << 4 << true;
+    QTest::newRow("started without waiting, cannot open") << false << 3 << 0 << true;
 }
 
 void TestSystemMidi::standInKeepsMessagesUntilOpened() {
     QFETCH(bool, opens);
     QFETCH(int, sentBefore);
     QFETCH(int, keptBefore);
+    QFETCH(bool, ownThread);
     std::vector<uint32_t> reached;
     int opened = 0;
+    std::thread::id openedOn;
+    bool releasedInTime = false;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
     DeferredSynthPort port([&]() -> std::unique_ptr<MidiOutPort> {
         ++opened;
+        openedOn = std::this_thread::get_id();
+        if (ownThread) // the test sends one more message meanwhile
+            releasedInTime = released.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
         if (!opens)
             return nullptr;
         return std::make_unique<RecordingPort>(reached);
@@ -229,12 +248,100 @@ void TestSystemMidi::standInKeepsMessagesUntilOpened() {
     QCOMPARE(opened, 0); // nothing starts before it is asked to
     QVERIFY(reached.empty());
 
-    QCOMPARE(port.finishOpening(), opens);
+    if (ownThread) {
+        port.startOpening(); // returns while the synthesizer is being made
+        port.sendShort(numbered(uint32_t(sentBefore), uint32_t(sentBefore) + 1)[0]);
+        release.set_value();
+    }
+    QCOMPARE(port.finishOpening(), opens); // waits for a start under way
+    // Made on the synthesizer's thread; started, while this thread went on.
+    QVERIFY(openedOn != std::this_thread::get_id());
+    QCOMPARE(releasedInTime, ownThread);
     QCOMPARE(reached, numbered(0, uint32_t(keptBefore)));
     port.sendShort(packShortMessage(0xB0, 0x78, 0)); // afterwards, straight through
     QCOMPARE(reached.size(), size_t(keptBefore + (opens ? 1 : 0)));
     QCOMPARE(port.finishOpening(), opens); // asked again: the same answer, no second start
     QCOMPARE(opened, 1);
+}
+
+namespace {
+// Records the calls that reach it; the pending input's input in the test below.
+class RecordingInPort final : public MidiInPort {
+public:
+    explicit RecordingInPort(std::vector<std::string>& calls) : m_calls(calls) {}
+    void reset() override { m_calls.push_back("reset"); }
+    void start() override { m_calls.push_back("start"); }
+    void stop() override { m_calls.push_back("stop"); }
+
+private:
+    std::vector<std::string>& m_calls;
+};
+
+void callPort(MidiInPort& port, const QStringList& calls) {
+    for (const QString& call : calls) {
+        if (call == "reset")
+            port.reset();
+        else if (call == "start")
+            port.start();
+        else
+            port.stop();
+    }
+}
+} // namespace
+
+void TestSystemMidi::pendingInputTakesTheLastCall_data() {
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QStringList>("before");     // before its opening began
+    QTest::addColumn<QStringList>("meanwhile");  // while it opens
+    QTest::addColumn<bool>("openedStarted");
+    QTest::addColumn<QStringList>("reached");    // by the open input, in order
+
+    QTest::newRow("a round ran: opened started")
+        << true << QStringList{"reset", "start"} << QStringList{} << true << QStringList{};
+    QTest::newRow("the round ended before")
+        << true << QStringList{"start", "stop"} << QStringList{} << false << QStringList{};
+    QTest::newRow("a round starts while it opens")
+        << true << QStringList{} << QStringList{"reset", "start"} << false << QStringList{"start"};
+    QTest::newRow("cannot open") << false << QStringList{"start"} << QStringList{} << true
+                                 << QStringList{};
+}
+
+void TestSystemMidi::pendingInputTakesTheLastCall() {
+    QFETCH(bool, opens);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, meanwhile);
+    QFETCH(bool, openedStarted);
+    QFETCH(QStringList, reached);
+    std::vector<std::string> calls;
+    std::promise<void> go, opening, done;
+    bool started = false;
+    DeviceThread thread;
+    thread.post([f = go.get_future().share()] { f.wait_for(std::chrono::seconds(10)); });
+    {
+        PendingInPort port(
+            [&](bool startedNow) -> std::unique_ptr<MidiInPort> {
+                started = startedNow;
+                opening.set_value();
+                done.get_future().wait_for(std::chrono::seconds(10));
+                return opens ? std::make_unique<RecordingInPort>(calls) : nullptr;
+            },
+            thread);
+        callPort(port, before);
+        go.set_value(); // its opening begins
+        opening.get_future().wait();
+        QVERIFY(port.reachesDevice()); // opening: not yet a lost one
+        callPort(port, meanwhile);
+        done.set_value();
+        std::promise<void> after; // the thread's next task: the opening is over by then
+        thread.post([&after] { after.set_value(); });
+        after.get_future().wait();
+        QCOMPARE(port.reachesDevice(), opens);
+    }
+    QCOMPARE(started, openedStarted);
+    QStringList got;
+    for (const std::string& call : calls)
+        got << QString::fromStdString(call);
+    QCOMPARE(got, reached);
 }
 
 void TestSystemMidi::deferredSynthesizerStartsWhenFinished() {

@@ -13,8 +13,9 @@ bool reaches(const std::vector<std::string>& listed, const std::set<std::string>
 
 class FakeMidi::OutPort final : public MidiOutPort {
 public:
-    OutPort(FakeMidi& midi, unsigned device)
-        : m_midi(midi), m_device(device), m_name(midi.outputs[device]) {
+    OutPort(FakeMidi& midi, unsigned device, bool withoutWaiting = false)
+        : m_midi(midi), m_device(device), m_name(midi.outputs[device]),
+          m_withoutWaiting(withoutWaiting) {
         ++m_midi.outOpens;
         ++m_midi.m_openOutputs;
     }
@@ -32,6 +33,8 @@ public:
         ++m_midi.finishOpenings;
         return m_midi.lateFailingOutputs.count(m_device) == 0;
     }
+    void startOpening() override { ++m_midi.startOpenings; }
+    bool stillOpening() const override { return m_withoutWaiting && m_midi.outputsStillOpening; }
     bool reachesDevice() const override {
         return reaches(m_midi.outputs, m_midi.cutLinks, m_name);
     }
@@ -40,6 +43,7 @@ private:
     FakeMidi& m_midi;
     unsigned m_device;
     std::string m_name;
+    bool m_withoutWaiting;
 };
 
 class FakeMidi::InPort final : public MidiInPort {
@@ -135,6 +139,12 @@ std::unique_ptr<MidiOutPort> FakeMidi::openOut(unsigned device) {
     if (device >= outputs.size() || failingOutputs.count(device))
         return nullptr;
     return std::make_unique<OutPort>(*this, device);
+}
+
+std::unique_ptr<MidiOutPort> FakeMidi::openOutWithoutWaiting(unsigned device) {
+    if (device >= outputs.size() || failingOutputs.count(device))
+        return nullptr;
+    return std::make_unique<OutPort>(*this, device, true);
 }
 
 std::unique_ptr<MidiInPort> FakeMidi::openIn(unsigned device, MidiInProc proc, uintptr_t instance) {

@@ -32,6 +32,8 @@ public:
     std::set<unsigned> failingOutputs; // these cannot be opened
     std::set<unsigned> failingInputs;
     std::set<unsigned> lateFailingOutputs; // open, but finishing the opening fails
+    // Outputs opened without waiting are still opening while this is set.
+    bool outputsStillOpening = false;
     // Open ports whose device went and came back: they no longer reach it.
     std::set<std::string> cutLinks;
 
@@ -43,6 +45,7 @@ public:
     int inCountCalls = 0;
     int outOpens = 0, outCloses = 0;
     int finishOpenings = 0;
+    int startOpenings = 0; // openings left to go on on a thread of their own
     int inOpens = 0, inCloses = 0;
     int inResets = 0, inStarts = 0, inStops = 0;
 
@@ -68,6 +71,7 @@ public:
     bool outName(unsigned device, std::string& name) override;
     bool inName(unsigned device, std::string& name) override;
     std::unique_ptr<MidiOutPort> openOut(unsigned device) override;
+    std::unique_ptr<MidiOutPort> openOutWithoutWaiting(unsigned device) override;
     std::unique_ptr<MidiInPort> openIn(unsigned device, MidiInProc proc,
                                        uintptr_t instance) override;
 
