@@ -10,28 +10,34 @@
 
 #include "buttonaccessible.h"
 #include "cvelmora01dlg.h"
+#include "jacknostart.h"
 #include "microphoneplatform.h"
 #include "picturereading.h"
 #include "signalbridge.h"
 #include "steadyclock.h"
 #include "synthmodule.h"
-#include "systemmidi.h"
+#include "systemmidimodule.h"
 #include "trainerviewaccessible.h"
 #include "viewherald.h"
 
 int CVelmora01App::run(int argc, char** argv) {
-    // First: SystemMidi may setenv, which is unsafe while another thread may getenv.
-    SystemMidi midi(SynthConfig::fromEnvironment(), openSynthFromModule);
-    // The built-in synthesizer starts once the window is on the screen.
-    midi.deferSynth();
-    // ... and after the MIDI inputs, the microphone, once it is looked for.
-    MicrophonePlatform platform(midi);
+    // First, while no other thread may getenv: the environment the sound
+    // libraries read.
+    forbidJackServerStart();
+    const SynthConfig synthConfig = SynthConfig::fromEnvironment();
 
     // The first control with text reads the font configuration, some
     // hundredths of a second of parsing; the second core does it while the
     // application connects to the display. Fontconfig makes the first
-    // configuration once and for all threads.
-    std::thread fontSetup([] { FcInit(); });
+    // configuration once and for all threads. Then the same thread loads the
+    // MIDI ports' module, which the window needs only once it opens its
+    // devices; the built-in synthesizer starts once the window is on the
+    // screen.
+    std::unique_ptr<MidiPlatform> platform;
+    std::thread setup([&synthConfig, &platform] {
+        FcInit();
+        platform = openSystemMidiFromModule(synthConfig, openSynthFromModule);
+    });
 
     Q_INIT_RESOURCE(pictures);
 
@@ -45,10 +51,12 @@ int CVelmora01App::run(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("qvb-zaradariveda"));
     // The pictures are decoded while the window builds its controls.
     PictureReading pictures;
-    fontSetup.join(); // before Qt asks for the first font
+    setup.join(); // before Qt asks for the first font
+    // After the MIDI inputs, the microphone, once the settings look for it.
+    MicrophonePlatform inputs(*platform);
 
     SteadyClock clock;
-    CVelmora01Dlg dialog(platform, clock, nullptr, &pictures);
+    CVelmora01Dlg dialog(inputs, clock, nullptr, &pictures);
 
     // A kill, Ctrl+C or the end of the session end the window the normal
     // way, so the best list is saved.

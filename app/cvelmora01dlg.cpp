@@ -165,11 +165,7 @@ void CVelmora01Dlg::initDialog() {
     m_viewInvalRect = m_viewCtl->geometry();
     m_viewClientRect = QRect(QPoint(0, 0), m_viewCtl->size());
 
-    // 12. The pictures of the view.
-    if (m_pictureReading)
-        m_painter.initViewResources(m_pictureReading->takePictures());
-    else
-        m_painter.initViewResources();
+    // 12. The pictures of the view come with its first paint (prepareView).
 
     // 13. Compass and layout start values.
     m_compass = Compass{};
@@ -183,9 +179,8 @@ void CVelmora01Dlg::initDialog() {
     loadBestList();
     updateTitle();
 
-    // 16.-17. Off-screen images and the background.
-    m_painter.createImages(m_viewClientRect.size());
-    composeBackground();
+    // 16.-17. Off-screen images and the background: made with the view's
+    // first paint, once the window is on the screen (prepareView).
 
     // 18. The one-second timer that silences a free-standing note.
     m_freeNoteTimer.start(FreeNoteTimerMs, Qt::PreciseTimer, this);
@@ -317,6 +312,7 @@ void CVelmora01Dlg::askPlayerName() {
 void CVelmora01Dlg::showMidiSettings() { m_midiSettingsDlg.exec(); }
 
 void CVelmora01Dlg::showMistakeMap() {
+    prepareView();
     CMistakeMap map(m_history, m_playerNameDlg.m_playerName, m_compass, m_painter.backImage(), this);
     map.exec();
 }
@@ -557,11 +553,31 @@ void CVelmora01Dlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
 }
 
-void CVelmora01Dlg::composeBackground() { m_painter.composeBackground(m_compass, m_blackenRange); }
+void CVelmora01Dlg::composeBackground() {
+    if (m_viewPrepared)
+        m_painter.composeBackground(m_compass, m_blackenRange);
+    else
+        prepareView(); // composes with the options as they are now
+}
+
+void CVelmora01Dlg::prepareView() {
+    if (m_viewPrepared)
+        return;
+    m_viewPrepared = true;
+    // The window is mapped without them: nothing on the screen needs them
+    // before this paint, and the pictures' thread has had the time meanwhile.
+    if (m_pictureReading)
+        m_painter.initViewResources(m_pictureReading->takePictures());
+    else
+        m_painter.initViewResources();
+    m_painter.createImages(m_viewClientRect.size());
+    m_painter.composeBackground(m_compass, m_blackenRange);
+}
 
 void CVelmora01Dlg::paintView(QPainter& painter) {
     if (isMinimized())
         return; // the window manager shows the icon; the round waits for the restore
+    prepareView();
     const int cue = m_viewCtl && m_viewCtl->hasFocus() ? m_keyCue.m_cell : -1;
     m_painter.paintView(painter, m_round, m_compass, m_hover.m_hoverCell, cue);
     if (auto* points = controlAs<QLabel>(this, IdPoints))

@@ -139,6 +139,9 @@ private:
     void toggleBlackenRange();
     void optionChanged();
     void composeBackground();
+    // The view's pictures, off-screen images and background, made once, at
+    // the view's first paint (or earlier, when something else needs them).
+    void prepareView();
     void checkRadio(int id);
     void showHelp();
     void loadBestList();
@@ -150,7 +153,7 @@ private:
     QString historyPath() const; // beside the best list
 
     MsClock& m_clock;
-    PictureReading* m_pictureReading = nullptr; // taken from during the start-up only
+    PictureReading* m_pictureReading = nullptr; // taken from once, at the first paint
     MessageFn m_messageFn;
     AnnounceFn m_announceFn;
     std::array<ViewHerald*, 16> m_heralds{}; // the view's messengers, taken in turn
@@ -162,6 +165,7 @@ private:
     bool m_tornDown = false;
     bool m_finishQueued = false;
     bool m_devicesFinished = false;
+    bool m_viewPrepared = false;
     bool m_newTrainingByMouse = false;     // "NEUES TRAINING" was last pressed with the mouse
     QString m_viewNews;                    // what the view's description tells first
     bool m_viewNewsIsVerdict = false;      // ... and it is an answer's verdict

@@ -16,6 +16,10 @@ if(TARGET QVB-Vevivivodarav)
   install(TARGETS qvbsynth qvblimiter
     LIBRARY DESTINATION lib/qvb-zaradariveda
     COMPONENT qvb_runtime)
+  # The MIDI ports' module (RtMidi, JACK and ALSA behind it), found the same way.
+  install(TARGETS qvbports
+    LIBRARY DESTINATION lib/qvb-zaradariveda
+    COMPONENT qvb_runtime)
   # The history module (Qt's SQL module behind it), found the same way.
   install(TARGETS qvbhistory
     LIBRARY DESTINATION lib/qvb-zaradariveda

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogtemplate.h"
 
+#include "applicationfontscope.h"
+
 #include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -126,7 +128,10 @@ QWidget* makeControl(const ControlSpec& item, QWidget* dialog, QButtonGroup*& gr
     }
     case ControlSpec::ComboDropDown: {
         auto* c = new QComboBox(dialog);
-        c->setEditable(true);
+        {
+            const ApplicationFontScope lineEditFont(dialog->font());
+            c->setEditable(true);
+        }
         c->setInsertPolicy(QComboBox::NoInsert);
         const int editHeight = c->sizeHint().height();
         c->setGeometry(r.x(), r.y(), r.width(), editHeight);
@@ -136,6 +141,7 @@ QWidget* makeControl(const ControlSpec& item, QWidget* dialog, QButtonGroup*& gr
         return c;
     }
     case ControlSpec::Edit: {
+        const ApplicationFontScope lineEditFont(dialog->font());
         auto* e = new QLineEdit(dialog);
         e->setGeometry(r);
         return e;

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audioenvironment.h"
 
+#include "jacknostart.h"
+
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -41,11 +42,9 @@ bool acceptsConnection(const std::string& path) {
 } // namespace
 
 void prepareAudioLibraries() {
-    // setenv races with every getenv of other threads: only write when needed,
-    // which is once, at the program's start, before it starts any thread.
-    const char* noStart = std::getenv("JACK_NO_START_SERVER");
-    if (!noStart || std::strcmp(noStart, "1") != 0)
-        ::setenv("JACK_NO_START_SERVER", "1", 1);
+    // The environment is written once, at the program's start, before it
+    // starts any thread.
+    forbidJackServerStart();
 #ifdef QVB_HAVE_JACK
     jack_set_error_function(quietJack);
     jack_set_info_function(quietJack);

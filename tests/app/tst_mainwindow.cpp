@@ -104,6 +104,8 @@ private slots:
     void controlsHaveTheirPlaceAndCaption_data();
     void controlsHaveTheirPlaceAndCaption();
     void radioGroupsAreExclusiveEachOnItsOwn();
+    void lineEditsKeepTheirWindowsFontAndTheApplicationItsOwn_data();
+    void lineEditsKeepTheirWindowsFontAndTheApplicationItsOwn();
     void startUpSendsProgramZeroOnlyAndSetsIdleState();
     void firstStartShowsHelpBeforeTheWindow();
     // Before the tests that end the program: no modal loop runs after that.
@@ -187,6 +189,32 @@ void TstMainWindow::radioGroupsAreExclusiveEachOnItsOwn() {
     QCOMPARE(combo->count(), 18);
     QCOMPARE(combo->itemText(16), QStringLiteral("Querflöte"));
     QVERIFY(combo->isEditable());
+}
+
+void TstMainWindow::lineEditsKeepTheirWindowsFontAndTheApplicationItsOwn_data() {
+    QTest::addColumn<bool>("nameDialog");
+    QTest::newRow("instrument combobox") << false;
+    QTest::newRow("player name field") << true;
+}
+
+// The application's font stands in for the window's while a line edit is
+// made; afterwards message boxes and menus must have the application's again.
+void TstMainWindow::lineEditsKeepTheirWindowsFontAndTheApplicationItsOwn() {
+    QFETCH(bool, nameDialog);
+    const QFont before = QApplication::font();
+    QVERIFY(before != dialogFont());
+    Rig rig;
+    rig.start();
+    QWidget* window = rig.dlg.get();
+    if (nameDialog) {
+        window = &rig.dlg->m_playerNameDlg;
+        window->show();
+    }
+    QCOMPARE(QApplication::font(), before);
+    const QList<QLineEdit*> edits = window->findChildren<QLineEdit*>();
+    QCOMPARE(edits.size(), 1);
+    QCOMPARE(edits[0]->font(), dialogFont());
+    window->hide();
 }
 
 void TstMainWindow::startUpSendsProgramZeroOnlyAndSetsIdleState() {

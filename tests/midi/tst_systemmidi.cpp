@@ -15,8 +15,10 @@
 #include "fluidsynthout.h"
 #include "mididevices.h"
 #include "pendinginport.h"
+#include "moduleloader.h"
 #include "portnames.h"
 #include "systemmidi.h"
+#include "systemmidimodule.h"
 
 namespace {
 // Everything written to the terminal's error stream while `run` runs.
@@ -68,6 +70,8 @@ private slots:
     void pendingInputTakesTheLastCall();
     void deferredSynthesizerStartsWhenFinished();
     void deferredSynthesizerFailingLateClosesTheProgram();
+    void portsModuleMakesTheSystemsMidi_data();
+    void portsModuleMakesTheSystemsMidi();
 };
 
 void TestSystemMidi::shortPortNames_data() {
@@ -393,6 +397,55 @@ void TestSystemMidi::deferredSynthesizerFailingLateClosesTheProgram() {
     midi.PlayNote(60, 100); // sounds asked for later go nowhere
     midi.finishOpening("QVB-Zaradariveda", message, [&] { window.push_back("close"); });
     QCOMPARE(window.size(), size_t(2)); // said once only
+}
+
+void TestSystemMidi::portsModuleMakesTheSystemsMidi_data() {
+    QTest::addColumn<bool>("moduleThere");
+    QTest::newRow("module beside the program") << true;
+    QTest::newRow("module missing") << false;
+}
+
+// The program's MIDI comes from the module, output 0 the built-in
+// synthesizer waiting for the window; without the module nothing can sound,
+// and the window is told so as when the synthesizer's module is missing.
+void TestSystemMidi::portsModuleMakesTheSystemsMidi() {
+    QFETCH(bool, moduleThere);
+    awayFromJack();
+    const QByteArray folder = qgetenv(ModuleFolderVariable);
+    QVERIFY2(!folder.isEmpty(), "QVB_MODULE_FOLDER must name the build's top folder");
+    if (!moduleThere)
+        qunsetenv(ModuleFolderVariable); // the test's own folder holds no module
+    QTemporaryDir dir;
+    const auto opener = [](const SynthConfig&) { return std::unique_ptr<MidiOutPort>(); };
+    std::unique_ptr<MidiPlatform> platform = openSystemMidiFromModule(playingToFile(dir), opener);
+    qputenv(ModuleFolderVariable, folder);
+    QVERIFY(platform);
+
+    MidiDevices midi(*platform);
+    std::vector<std::string> window;
+    midi.OpenDevices(
+        "QVB-Zaradariveda",
+        [&](const std::string& text, const std::string& caption) {
+            window.push_back(caption + ": " + text);
+        },
+        [&] { window.push_back("close"); });
+    if (!moduleThere) {
+        QCOMPARE(platform->outCount(), 0u);
+        QCOMPARE(window, FailedAndClosed);
+        return;
+    }
+    std::string name;
+    QVERIFY(platform->outName(0, name));
+    QCOMPARE(name, std::string("Eingebauter Synthesizer"));
+    QCOMPARE(window, std::vector<std::string>{}); // the stand-in waits for the window
+    QVERIFY(midi.outHandle);
+    midi.finishOpening(
+        "QVB-Zaradariveda",
+        [&](const std::string& text, const std::string& caption) {
+            window.push_back(caption + ": " + text);
+        },
+        [&] { window.push_back("close"); });
+    QCOMPARE(window, FailedAndClosed); // now the opener was asked, and it had nothing
 }
 
 QTEST_GUILESS_MAIN(TestSystemMidi)

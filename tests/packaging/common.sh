@@ -41,6 +41,7 @@ expected_files() {
   echo usr/lib/qvb-zaradariveda/libqvbsynth.so
   echo usr/lib/qvb-zaradariveda/libqvbhistory.so
   echo usr/lib/qvb-zaradariveda/libqvblisten.so
+  echo usr/lib/qvb-zaradariveda/libqvbports.so
   echo usr/share/applications/qvb-zaradariveda.desktop
   echo usr/share/metainfo/io.github.qvb.Zaradariveda.metainfo.xml
   echo usr/share/doc/qvb-zaradariveda/copyright

@@ -21,6 +21,13 @@ check "the launcher is a POSIX shell script" sh -n "$ROOT/usr/bin/qvb-zaradarive
 # A program linked against build-tree libraries would break outside the build.
 runpath=$(readelf -d "$ROOT/usr/bin/QVB-Vevivivodarav" 2>/dev/null | grep -E 'RPATH|RUNPATH')
 check "the installed program carries no build-tree library path ($runpath)" test -z "$runpath"
+# The sound and MIDI libraries come with the modules: linked into the program,
+# the dynamic linker would take them in before the window could start.
+soundlibs=$(readelf -d "$ROOT/usr/bin/QVB-Vevivivodarav" 2>/dev/null |
+  grep -oE 'NEEDED.*\[lib(fluidsynth|rtmidi|jack|asound)[^]]*\]')
+check "the program links none of FluidSynth, RtMidi, JACK and ALSA ($soundlibs)" test -z "$soundlibs"
+check "the ports' module brings RtMidi" \
+  grep -q 'librtmidi' <(readelf -d "$ROOT/usr/lib/qvb-zaradariveda/libqvbports.so" 2>/dev/null)
 
 for s in $ICON_SIZES; do
   icon=$ROOT/usr/share/icons/hicolor/${s}x${s}/apps/qvb-zaradariveda.png
