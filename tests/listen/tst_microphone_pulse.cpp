@@ -21,22 +21,14 @@
 #include "mididevices.h"
 #include "portwatcher.h"
 #include "pulseserver.h"
+#include "testtone.h"
 
 namespace {
 constexpr double Rate = 48000;
 constexpr std::size_t Block = 480; // 10 ms
 
-std::vector<float> tone(int note, double peakDb, double ms) {
-    const auto n = std::size_t(ms * Rate / 1000.0);
-    const double hz = 440.0 * std::exp2((note - 69) / 12.0);
-    const double a = std::pow(10.0, peakDb / 20.0) / 1.6;
-    std::vector<float> out(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const double p = 2 * M_PI * hz * double(i) / Rate;
-        const double fade = std::min({1.0, double(i) / 240.0, double(n - i) / 240.0});
-        out[i] = float(a * fade * (std::sin(p) + 0.5 * std::sin(2 * p) + 0.25 * std::sin(3 * p)));
-    }
-    return out;
+std::vector<float> tone(double note, double peakDb, double ms) {
+    return testTone(note, peakDb, ms, Rate);
 }
 
 int pactl(const QStringList& args, QString* out = nullptr) {

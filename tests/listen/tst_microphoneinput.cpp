@@ -7,23 +7,13 @@
 #include <cmath>
 
 #include "microphoneinput.h"
+#include "testtone.h"
 
 namespace {
 constexpr double Rate = 48000;
 
-// A tone with three harmonics at `note` (a key number, 69 = 440 Hz) whose
-// loudest sample lies at `peakDb`; `ms` long, with a 5 ms fade at each end.
 std::vector<float> tone(double note, double peakDb, double ms) {
-    const auto n = std::size_t(ms * Rate / 1000.0);
-    const double hz = 440.0 * std::exp2((note - 69) / 12.0);
-    const double a = std::pow(10.0, peakDb / 20.0) / 1.6;
-    std::vector<float> out(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const double p = 2 * M_PI * hz * double(i) / Rate;
-        const double fade = std::min({1.0, double(i) / (0.005 * Rate), double(n - i) / (0.005 * Rate)});
-        out[i] = float(a * fade * (std::sin(p) + 0.5 * std::sin(2 * p) + 0.25 * std::sin(3 * p)));
-    }
-    return out;
+    return testTone(note, peakDb, ms, Rate);
 }
 
 std::vector<float> mix(std::vector<float> a, const std::vector<float>& b) {
