@@ -12,8 +12,8 @@ std::unique_ptr<PulseCapture> PulseCapture::open(std::shared_ptr<PulseLink> link
     pa_threaded_mainloop* loop = link->mainloop();
     pa_threaded_mainloop_lock(loop);
     pa_context* context = link->readyContext();
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, uint32_t(SampleRate), 1};
-    pa_stream* s = context ? pa_stream_new(context, "Mikrofon", &spec, nullptr) : nullptr;
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, uint32_t(SampleRate), 1};
+    pa_stream* s = context ? pa_stream_new(context, "Mikrofon", &format, nullptr) : nullptr;
     if (s) {
         pa_stream_set_state_callback(s, &PulseCapture::onState, capture.get());
         pa_stream_set_read_callback(s, &PulseCapture::onRead, capture.get());
@@ -21,7 +21,7 @@ std::unique_ptr<PulseCapture> PulseCapture::open(std::shared_ptr<PulseLink> link
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
         attr.tlength = attr.prebuf = attr.minreq = uint32_t(-1);
-        attr.fragsize = uint32_t(pa_usec_to_bytes(LatencyMs * 1000, &spec));
+        attr.fragsize = uint32_t(pa_usec_to_bytes(LatencyMs * 1000, &format));
         // A source that goes takes the stream with it, and the input is lost,
         // instead of the stream moving on to whatever the server has left
         // (the echo of its output, often).
