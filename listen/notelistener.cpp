@@ -116,7 +116,7 @@ void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers
     const uint64_t reach = std::min<uint64_t>(frame.window, frame.endSample - m_soundSince);
     judged.reachSeconds = frame.levelDb < m_rules.silenceDb
                               ? 0.0
-                              : std::max(0.0, double(reach) / detector().sampleRate() - m_hopSeconds);
+                              : double(reach) / detector().sampleRate();
     m_recent.push_back(judged);
     if (m_recent.size() > std::max(m_holdFrames, m_choirFrames) + m_leadFrames)
         m_recent.pop_front();
@@ -137,6 +137,11 @@ void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers
     const bool newOnset = m_onsetSinceAnswer && m_sinceOnset + 1 >= held;
     if (note == m_lastAnswer && !newOnset)
         return;
+    // An octave or more above the last answer, with no onset between: the
+    // note's own overtone, heard through its fading end or a swell.
+    if (m_lastAnswer >= 0 && note > m_lastAnswer && (note - m_lastAnswer) % 12 == 0 &&
+        !m_onsetSinceAnswer)
+        return;
     answers.push_back({note, cents, frame.endSample});
     // A new onset must rise out of a dip heard after this answer: the rest of
     // the attack it was judged in is none.
@@ -156,7 +161,8 @@ bool NoteListener::steadyKey(int& note, double& cents, std::size_t& frames) cons
     const double hold = m_rules.holdMs / 1000.0 - 1e-9;
     for (std::size_t n = 1; n <= m_recent.size() && !frames; ++n)
         if (double(n - 1) * m_hopSeconds +
-                (speaking ? 0.0 : m_recent[m_recent.size() - n].reachSeconds) >=
+                (speaking ? m_rules.speakingReachShare : 1.0) *
+                        m_recent[m_recent.size() - n].reachSeconds >=
             hold)
             frames = n;
     if (!frames)
@@ -210,8 +216,20 @@ std::vector<double> NoteListener::leadingTrack(std::size_t holdStart, double min
 
 bool NoteListener::cameSliding(std::size_t holdStart) const {
     const std::vector<double> track = leadingTrack(holdStart, m_rules.minConfidenceAboveSpeaking);
-    return track.size() > m_recent.size() - holdStart &&
-           std::abs(slopePerHop(track) / m_hopSeconds) > m_rules.maxGlideCentsPerSecond;
+    if (track.size() <= m_recent.size() - holdStart)
+        return false;
+    // A pitch that came in on the key with the note's onset and stayed on it
+    // is settling, as a brass or a bowed attack scoops into its note; a glide
+    // arrives from another key.
+    if (m_sinceOnset < m_recent.size()) {
+        const int key = m_recent[holdStart].note;
+        bool onKey = true;
+        for (std::size_t i = m_recent.size() - 1 - m_sinceOnset; i < holdStart && onKey; ++i)
+            onKey = !m_recent[i].heard || m_recent[i].note == key;
+        if (onKey)
+            return false;
+    }
+    return std::abs(slopePerHop(track) / m_hopSeconds) > m_rules.maxGlideCentsPerSecond;
 }
 
 bool NoteListener::cameWandering(std::size_t holdStart) const {

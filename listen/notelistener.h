@@ -46,7 +46,11 @@ struct ListeningRules {
     // Below C' a syllable's pitch rises and falls on its way into the vowel:
     // followed back over the lead (at the choir's confidence below), the
     // pitch that ran into the hold must have stayed within this span.
-    double maxLeadSpanCents = 90;
+    double maxLeadSpanCents = 60;
+    // A spoken vowel holds its pitch as long as a window looks back, and
+    // only a note holds on well past it: below C' just this share of the
+    // first window's look back counts toward the hold.
+    double speakingReachShare = 0.25;
     // Many voices on one low key beat against each other, and no window of
     // theirs is as periodic as one voice is. Below C', a key that holds this
     // much longer at a lower confidence counts too, even with a few frames

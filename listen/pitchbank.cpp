@@ -46,11 +46,20 @@ const PitchFrame& PitchBank::choose(std::size_t hop) const {
         if (!sure(band) || nearestKey(band.frames[hop].hz).note < band.lowestNote)
             continue;
         bool overtone = false;
-        for (std::size_t l = b + 1; l < m_bands.size() && !overtone; ++l)
-            overtone = sure(m_bands[l]) &&
-                       nearestKey(m_bands[l].frames[hop].hz).note < band.lowestNote;
+        const PitchFrame* surer = nullptr;
+        for (std::size_t l = b + 1; l < m_bands.size() && !overtone; ++l) {
+            const PitchFrame& longer = m_bands[l].frames[hop];
+            overtone = sure(m_bands[l]) && nearestKey(longer.hz).note < band.lowestNote;
+            // Both in reach and sure of different keys: a short window
+            // slips an octave up to a strong overtone more easily than a long
+            // one, once the long one holds the note whole.
+            if (!overtone && sure(m_bands[l]) && !surer &&
+                longer.confidence > band.frames[hop].confidence &&
+                nearestKey(longer.hz).note != nearestKey(band.frames[hop].hz).note)
+                surer = &longer;
+        }
         if (!overtone)
-            return band.frames[hop];
+            return surer ? *surer : band.frames[hop];
     }
     return m_bands.back().frames[hop];
 }

@@ -12,7 +12,7 @@
 // heard sooner through a window sized for the keys from C' up, so each hop
 // takes the short window's judgement when it is sure of a pitch it can hold,
 // unless the long window is sure of a pitch below its reach (then the short
-// one heard an overtone); otherwise the long window's.
+// one heard an overtone) or surer of another key; otherwise the long window's.
 class PitchBank {
 public:
     // The long window for `lowestNote`, the short one for `shortFrom` up (none

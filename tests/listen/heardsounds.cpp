@@ -124,14 +124,14 @@ std::vector<float> pinkNoise(double seconds, double rate, double rmsDbfs, unsign
     return out;
 }
 
-std::vector<float> germanSpeech(const std::string& text, double rate) {
+std::vector<float> germanSpeech(const std::string& text, double rate, const std::string& voice) {
     char path[] = "/tmp/qvb-speechXXXXXX";
     const int fd = ::mkstemp(path);
     if (fd < 0)
         return {};
     ::close(fd);
     FILE* espeak =
-        ::popen(("espeak-ng -v de -w " + std::string(path) + " 2>/dev/null").c_str(), "w");
+        ::popen(("espeak-ng -v " + voice + " -w " + std::string(path) + " 2>/dev/null").c_str(), "w");
     if (!espeak) {
         std::remove(path);
         return {};

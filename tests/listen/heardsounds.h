@@ -38,9 +38,10 @@ std::vector<float> renderGlide(FluidSynthOut& synth, int program, int fromNote, 
 // Pink noise (-3 dB per octave) with the RMS level given, the same for the same seed.
 std::vector<float> pinkNoise(double seconds, double rate, double rmsDbfs, unsigned seed);
 
-// `text` spoken by espeak-ng with its German voice, at `rate`; empty when
+// `text` spoken by espeak-ng with a German voice ("de", "de+f3"...), at `rate`; empty when
 // espeak-ng is not there.
-std::vector<float> germanSpeech(const std::string& text, double rate);
+std::vector<float> germanSpeech(const std::string& text, double rate,
+                                const std::string& voice = "de");
 
 // `sound` scaled so that its loudest sample lies at `peakDbfs`.
 void scaleToPeak(std::vector<float>& sound, double peakDbfs);

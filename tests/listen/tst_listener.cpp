@@ -162,6 +162,10 @@ void TestListener::soundsGiveTheseAnswers_data() {
         << std::vector<Stretch>{{100, 0, 0, 0}, {500, 60, 67}, {400, 67, 67}} << "67";
     QTest::newRow("two keys legato")
         << std::vector<Stretch>{{100, 0, 0, 0}, {400, 60, 60}, {400, 62, 62}} << "60 62";
+    QTest::newRow("its octave above with no onset is the held note's overtone")
+        << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60}, {300, 72, 72}} << "60";
+    QTest::newRow("its octave below legato is a new note")
+        << std::vector<Stretch>{{100, 0, 0, 0}, {300, 72, 72}, {300, 60, 60}} << "72 60";
     QTest::newRow("back to the first key legato")
         << std::vector<Stretch>{{100, 0, 0, 0}, {300, 60, 60}, {300, 64, 64}, {300, 60, 60}}
         << "60 64 60";
