@@ -159,23 +159,37 @@ bool NoteListener::steadyKey(int& note, double& cents, std::size_t& frames) cons
         return false;
     const bool speaking = m_recent.back().note < m_rules.speakingBelow;
     const double hold = m_rules.holdMs / 1000.0 - 1e-9;
+    // The hold begins with a sure judgement.
     for (std::size_t n = 1; n <= m_recent.size() && !frames; ++n)
         if (double(n - 1) * m_hopSeconds +
-                (speaking ? m_rules.speakingReachShare : 1.0) *
+                    (speaking ? m_rules.speakingReachShare : 1.0) *
                         m_recent[m_recent.size() - n].reachSeconds >=
-            hold)
+                hold &&
+            (speaking || m_recent[m_recent.size() - n].voiced))
             frames = n;
     if (!frames)
         return false;
     const int first = m_recent[m_recent.size() - frames].note;
     std::vector<double> offsets;
     offsets.reserve(frames);
+    std::size_t unsure = 0;
     for (std::size_t i = m_recent.size() - frames; i < m_recent.size(); ++i) {
         const Judged& j = m_recent[i];
-        if (!j.voiced || j.note != first)
+        if (j.note != first)
             return false;
+        // From C' up a frame within the hold may be less sure, as a hammer's
+        // or a breath's noise blurs a window now and then: its pitch must
+        // still fit the others.
+        const bool within = i != m_recent.size() - frames && i + 1 != m_recent.size();
+        if (!j.voiced) {
+            if (speaking || !within || !j.heard || j.confidence < m_rules.unsureConfidence)
+                return false;
+            ++unsure;
+        }
         offsets.push_back(j.cents);
     }
+    if (double(unsure) > m_rules.maxUnsureShare * double(frames))
+        return false;
     const auto [low, high] = std::minmax_element(offsets.begin(), offsets.end());
     if (*high - *low > (speaking ? m_rules.maxSpanCents : m_rules.maxSpanAboveSpeaking))
         return false;

@@ -36,6 +36,10 @@ struct ListeningRules {
     double maxDriftAboveSpeaking = 500;
     double maxSpanAboveSpeaking = 35;
     double minConfidenceAboveSpeaking = 0.8;
+    // From C' up, frames within the hold as unsure as this, up to this share
+    // of it, still hold the key when their pitch fits.
+    double unsureConfidence = 0.4;
+    double maxUnsureShare = 0.34;
     // A glide slows down now and then (a bend, a singer's portamento) long
     // enough to look held for a moment; the pitch that ran into the hold
     // without a break, over up to this long before it, tells: all of it

@@ -5,7 +5,8 @@
 
 #include "pulselink.h"
 
-std::unique_ptr<PulseCapture> PulseCapture::open(std::shared_ptr<PulseLink> link, Sink sink) {
+std::unique_ptr<PulseCapture> PulseCapture::open(std::shared_ptr<PulseLink> link, Sink sink,
+                                                 const char* source) {
     if (!link || !link->mainloop())
         return nullptr;
     std::unique_ptr<PulseCapture> capture(new PulseCapture(link, std::move(sink)));
@@ -26,7 +27,7 @@ std::unique_ptr<PulseCapture> PulseCapture::open(std::shared_ptr<PulseLink> link
         // instead of the stream moving on to whatever the server has left
         // (the echo of its output, often).
         const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
-        if (pa_stream_connect_record(s, nullptr, &attr, flags) < 0) {
+        if (pa_stream_connect_record(s, source, &attr, flags) < 0) {
             pa_stream_set_state_callback(s, nullptr, nullptr);
             pa_stream_set_read_callback(s, nullptr, nullptr);
             pa_stream_unref(s);

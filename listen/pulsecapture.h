@@ -8,9 +8,9 @@
 class PulseLink;
 struct pa_stream;
 
-// Mono samples of the sound server's default capture source, handed to a sink
-// on the server link's thread in blocks of at most 20 ms, from the moment it
-// is opened until it is destroyed.
+// Mono samples of the sound server's default capture source (or of the one
+// named), handed to a sink on the server link's thread in blocks of at most
+// 20 ms, from the moment it is opened until it is destroyed.
 class PulseCapture {
 public:
     static constexpr double SampleRate = 48000;
@@ -18,7 +18,8 @@ public:
     using Sink = std::function<void(const float* samples, std::size_t count)>;
 
     // nullptr when the server is not connected or refuses the stream.
-    static std::unique_ptr<PulseCapture> open(std::shared_ptr<PulseLink> link, Sink sink);
+    static std::unique_ptr<PulseCapture> open(std::shared_ptr<PulseLink> link, Sink sink,
+                                              const char* source = nullptr);
     ~PulseCapture();
     PulseCapture(const PulseCapture&) = delete;
     PulseCapture& operator=(const PulseCapture&) = delete;

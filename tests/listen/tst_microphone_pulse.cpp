@@ -6,126 +6,24 @@
 // the test feeds it back.
 #include <QtTest>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cmath>
-#include <deque>
-#include <mutex>
-#include <thread>
 
 #include "enginefakes.h"
 #include "fakemidi.h"
 #include "microphoneplatform.h"
 #include "mididevices.h"
+#include "mouth.h"
 #include "portwatcher.h"
 #include "pulseserver.h"
 #include "testtone.h"
 
 namespace {
 constexpr double Rate = 48000;
-constexpr std::size_t Block = 480; // 10 ms
 
 std::vector<float> tone(double note, double peakDb, double ms) {
     return testTone(note, peakDb, ms, Rate);
 }
-
-int pactl(const QStringList& args, QString* out = nullptr) {
-    QProcess p;
-    p.start(QStringLiteral("pactl"), args);
-    if (!p.waitForFinished(10000))
-        return -1;
-    if (out)
-        *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    return p.exitCode();
-}
-
-// The microphone: a pipe source made the server's default, and a thread that
-// writes into it in real time, silence while there is nothing to say.
-class Mouth {
-public:
-    explicit Mouth(const std::string& dir) : m_fifo(dir + "/mic.fifo") {}
-    ~Mouth() {
-        unplug();
-    }
-    bool plug() {
-        QString id;
-        if (pactl({"load-module", "module-pipe-source", "source_name=qvbmic",
-                   "file=" + QString::fromStdString(m_fifo), "format=float32le", "rate=48000",
-                   "channels=1"},
-                  &id) != 0)
-            return false;
-        m_module = id;
-        if (pactl({"set-default-source", "qvbmic"}) != 0)
-            return false;
-        m_fd = ::open(m_fifo.c_str(), O_WRONLY | O_NONBLOCK);
-        if (m_fd < 0)
-            return false;
-        m_run = true;
-        m_thread = std::thread([this] { speak(); });
-        return true;
-    }
-    void unplug() {
-        m_run = false;
-        if (m_thread.joinable())
-            m_thread.join();
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-        if (!m_module.isEmpty())
-            pactl({"unload-module", m_module});
-        m_module.clear();
-    }
-    void say(const std::vector<float>& sound) {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_queue.insert(m_queue.end(), sound.begin(), sound.end());
-    }
-    // From now on `echo` is laid under what is said, until quiet().
-    void echo(std::vector<float> sound) {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_echo = std::move(sound);
-        m_echoAt = 0;
-    }
-    void quiet() { echo({}); }
-    bool saying() {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return !m_queue.empty();
-    }
-
-private:
-    void speak() {
-        auto next = std::chrono::steady_clock::now();
-        std::vector<float> block(Block);
-        while (m_run) {
-            {
-                std::lock_guard<std::mutex> lock(m_lock);
-                for (float& s : block) {
-                    s = 0;
-                    if (!m_queue.empty()) {
-                        s = m_queue.front();
-                        m_queue.pop_front();
-                    }
-                    if (m_echoAt < m_echo.size())
-                        s += m_echo[m_echoAt++];
-                }
-            }
-            if (::write(m_fd, block.data(), block.size() * sizeof(float)) < 0 && errno != EAGAIN)
-                return;
-            next += std::chrono::milliseconds(10);
-            std::this_thread::sleep_until(next);
-        }
-    }
-    std::string m_fifo;
-    QString m_module;
-    int m_fd = -1;
-    std::atomic<bool> m_run{false};
-    std::thread m_thread;
-    std::mutex m_lock;
-    std::deque<float> m_queue;
-    std::vector<float> m_echo;
-    std::size_t m_echoAt = 0;
-};
 
 struct Game {
     FakeMidi fake;
