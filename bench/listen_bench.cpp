@@ -216,6 +216,22 @@ int main(int argc, char** argv) {
     std::printf("the SoundFont plays %d notes off their key; counted on the key they sound, "
                 "right at the first answer %.2f %%\n",
                 offKey, 100.0 * rightOnSounding / notes);
+    {
+        // How the latencies from C' up lie around their median.
+        std::vector<double> sorted = latencyHigh;
+        std::sort(sorted.begin(), sorted.end());
+        if (!sorted.empty())
+            std::printf("C' and above: quartiles %.0f / %.0f / %.0f ms, 90 %% within %.0f ms\n",
+                        sorted[sorted.size() / 4], sorted[sorted.size() / 2],
+                        sorted[3 * sorted.size() / 4], sorted[9 * sorted.size() / 10]);
+        const auto share = [&sorted](double ms) {
+            return 100.0 * double(std::upper_bound(sorted.begin(), sorted.end(), ms + 1e-6) -
+                                  sorted.begin()) /
+                   double(std::max<std::size_t>(1, sorted.size()));
+        };
+        std::printf("C' and above: %.1f %% within 70 ms, %.1f %% within 75, %.1f %% within 80\n",
+                    share(70), share(75), share(80));
+    }
     std::printf(
         "onset to judgement, median (window %zu): C-c (36-47) %.1f ms, c-C' (48-59) %.1f ms, "
         "C' and above %.1f ms; C' and above with the C' window: %.1f ms\n",

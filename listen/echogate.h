@@ -9,10 +9,10 @@
 // answer must begin with a sudden rise clearly above what the microphone has
 // heard of late. The game's note only fades or swells slowly: whatever level
 // was reached in the last 0.6 s, 0.3 s ago or earlier (a voice may take that
-// long to come in), counts
-// as its echo, unless the pupil's own note was heard then. A note that has died down, or a pupil who sang before and fell
-// silent, leaves that reckoning soon after. With headphones the gate
-// stands open.
+// long to come in), counts as its echo, unless the pupil's own note was heard
+// then. A note that has died down, or a pupil who sang before and fell
+// silent, leaves that reckoning soon after. With headphones the gate stands
+// open.
 struct GateRules {
     double learnMs = 300;  // after each of the game's notes
     double marginDb = 5;   // the pupil above the game's note

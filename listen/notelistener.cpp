@@ -165,7 +165,9 @@ bool NoteListener::steadyKey(int& note, double& cents, std::size_t& frames) cons
                     (speaking ? m_rules.speakingReachShare : 1.0) *
                         m_recent[m_recent.size() - n].reachSeconds >=
                 hold &&
-            (speaking || m_recent[m_recent.size() - n].voiced))
+            (speaking || m_recent[m_recent.size() - n].voiced ||
+             (m_recent[m_recent.size() - n].heard &&
+              m_recent[m_recent.size() - n].confidence >= m_rules.unsureConfidence)))
             frames = n;
     if (!frames)
         return false;
@@ -180,7 +182,7 @@ bool NoteListener::steadyKey(int& note, double& cents, std::size_t& frames) cons
         // From C' up a frame within the hold may be less sure, as a hammer's
         // or a breath's noise blurs a window now and then: its pitch must
         // still fit the others.
-        const bool within = i != m_recent.size() - frames && i + 1 != m_recent.size();
+        const bool within = i + 1 != m_recent.size();
         if (!j.voiced) {
             if (speaking || !within || !j.heard || j.confidence < m_rules.unsureConfidence)
                 return false;

@@ -18,7 +18,7 @@ std::unique_ptr<PulseCapture> PulseCapture::open(std::shared_ptr<PulseLink> link
     if (s) {
         pa_stream_set_state_callback(s, &PulseCapture::onState, capture.get());
         pa_stream_set_read_callback(s, &PulseCapture::onRead, capture.get());
-        // Blocks of 20 ms: an answer is heard that much after it was sung at most.
+        // Blocks of 10 ms: an answer is heard that much after it was sung at most.
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
         attr.tlength = attr.prebuf = attr.minreq = uint32_t(-1);

@@ -10,11 +10,11 @@ struct pa_stream;
 
 // Mono samples of the sound server's default capture source (or of the one
 // named), handed to a sink on the server link's thread in blocks of at most
-// 20 ms, from the moment it is opened until it is destroyed.
+// 10 ms, from the moment it is opened until it is destroyed.
 class PulseCapture {
 public:
     static constexpr double SampleRate = 48000;
-    static constexpr unsigned LatencyMs = 20;
+    static constexpr unsigned LatencyMs = 10;
     using Sink = std::function<void(const float* samples, std::size_t count)>;
 
     // nullptr when the server is not connected or refuses the stream.
