@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "buildmodules.h"
 #include "fluidsynthout.h"
 #include "heardsounds.h"
 #include "notelistener.h"
 #include "pitchmeter.h"
 #include "semitone.h"
-#include "buildmodules.h"
 
 namespace {
 double cpuSeconds() {
@@ -162,8 +162,9 @@ int main(int argc, char** argv) {
                         std::printf("  second answer: %s %d v%d%s heard %d at %.0f ms\n",
                                     program.name, key, velocity, vibrato ? " vibrato" : "",
                                     heard.answers[a].note,
-                                    1000.0 * (double(heard.answers[a].atSample) -
-                                              double(onsetSample(played, rate))) /
+                                    1000.0 *
+                                        (double(heard.answers[a].atSample) -
+                                         double(onsetSample(played, rate))) /
                                         rate);
                     const HeardNote& first = heard.answers.front();
                     if (first.note == sounding)
@@ -225,8 +226,9 @@ int main(int argc, char** argv) {
                         sorted[sorted.size() / 4], sorted[sorted.size() / 2],
                         sorted[3 * sorted.size() / 4], sorted[9 * sorted.size() / 10]);
         const auto share = [&sorted](double ms) {
-            return 100.0 * double(std::upper_bound(sorted.begin(), sorted.end(), ms + 1e-6) -
-                                  sorted.begin()) /
+            return 100.0 *
+                   double(std::upper_bound(sorted.begin(), sorted.end(), ms + 1e-6) -
+                          sorted.begin()) /
                    double(std::max<std::size_t>(1, sorted.size()));
         };
         std::printf("C' and above: %.1f %% within 70 ms, %.1f %% within 75, %.1f %% within 80\n",
@@ -244,12 +246,19 @@ int main(int argc, char** argv) {
     cpu += noiseHeard.cpu;
     audio += noiseHeard.audio;
 
-    // The voice of the table, then a woman's and another man's: a listener
-    // tuned to one voice only would be caught out by the next pupil's.
-    for (const char* voice : {"de", "de+f3", "de+m3"}) {
+    // The voice of the table, then a woman's and another man's, and a
+    // woman's raised to a child's pitch (some 320 Hz): a listener tuned to
+    // one voice only would be caught out by the next pupil's.
+    struct Speaker {
+        const char* voice;
+        int pitch;
+    };
+    for (const Speaker& speaker :
+         {Speaker{"de", 50}, Speaker{"de+f3", 50}, Speaker{"de+m3", 50}, Speaker{"de+f3", 99}}) {
+        const char* voice = speaker.voice;
         std::vector<float> speech;
         while (double(speech.size()) < 60 * rate) {
-            auto more = germanSpeech(GermanText, rate, voice);
+            auto more = germanSpeech(GermanText, rate, voice, speaker.pitch);
             if (more.empty()) {
                 std::fprintf(stderr, "espeak-ng gave no speech\n");
                 break;
@@ -259,8 +268,8 @@ int main(int argc, char** argv) {
         speech.resize(std::min(speech.size(), std::size_t(60 * rate)));
         scaleToPeak(speech, -6);
         const Listening speechHeard = listenTo(speech, rate, whole);
-        std::printf("German speech (espeak-ng, voice %s), %.1f s: %zu answers\n", voice,
-                    speechHeard.audio, speechHeard.answers.size());
+        std::printf("German speech (espeak-ng, voice %s, pitch %d), %.1f s: %zu answers\n", voice,
+                    speaker.pitch, speechHeard.audio, speechHeard.answers.size());
         for (const HeardNote& h : speechHeard.answers)
             std::printf("  speech answer %d (%+.0f ct) at %.2f s\n", h.note, h.cents,
                         double(h.atSample) / rate);

@@ -275,23 +275,27 @@ int main() {
                         table.push_back(std::move(s));
                     }
     // Noise and speech, a minute each.
-    std::vector<std::string> voices{"de", "de+f3", "de+m3"};
-    if (!part("table"))
-        voices.clear();
+    // The voice of the table, a woman's, another man's, and a woman's at a
+    // child's pitch.
+    std::vector<std::pair<std::string, int>> speakers{
+        {"de", 50}, {"de+f3", 50}, {"de+m3", 50}, {"de+f3", 99}};
     if (part("table")) {
         Sound s;
         s.label = "pink noise at -30 dBFS, 60 s";
         s.render = [](FluidSynthOut&, std::vector<float>& voice, std::size_t&, std::vector<float>&,
                       std::size_t&) { voice = pinkNoise(60, Mouth::Rate, -30, 30); };
         table.push_back(std::move(s));
+    } else {
+        speakers.clear();
     }
-    for (const std::string& v : voices) {
+    for (const auto& [v, pitch] : speakers) {
         Sound s;
-        s.label = "German speech (espeak-ng, voice " + v + "), 60 s";
-        s.render = [v](FluidSynthOut&, std::vector<float>& voice, std::size_t&, std::vector<float>&,
-                       std::size_t&) {
+        s.label =
+            "German speech (espeak-ng, voice " + v + ", pitch " + std::to_string(pitch) + "), 60 s";
+        s.render = [v = v, pitch = pitch](FluidSynthOut&, std::vector<float>& voice, std::size_t&,
+                                          std::vector<float>&, std::size_t&) {
             while (double(voice.size()) < 60 * Mouth::Rate) {
-                auto more = germanSpeech(GermanText, Mouth::Rate, v);
+                auto more = germanSpeech(GermanText, Mouth::Rate, v, pitch);
                 if (more.empty())
                     break;
                 voice.insert(voice.end(), more.begin(), more.end());

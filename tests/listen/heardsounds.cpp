@@ -124,14 +124,18 @@ std::vector<float> pinkNoise(double seconds, double rate, double rmsDbfs, unsign
     return out;
 }
 
-std::vector<float> germanSpeech(const std::string& text, double rate, const std::string& voice) {
+std::vector<float> germanSpeech(const std::string& text, double rate, const std::string& voice,
+                                int pitch) {
     char path[] = "/tmp/qvb-speechXXXXXX";
     const int fd = ::mkstemp(path);
     if (fd < 0)
         return {};
     ::close(fd);
     FILE* espeak =
-        ::popen(("espeak-ng -v " + voice + " -w " + std::string(path) + " 2>/dev/null").c_str(), "w");
+        ::popen(("espeak-ng -v " + voice + " -p " + std::to_string(std::clamp(pitch, 0, 99)) +
+                 " -w " + std::string(path) + " 2>/dev/null")
+                    .c_str(),
+                "w");
     if (!espeak) {
         std::remove(path);
         return {};

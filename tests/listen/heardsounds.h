@@ -38,10 +38,11 @@ std::vector<float> renderGlide(FluidSynthOut& synth, int program, int fromNote, 
 // Pink noise (-3 dB per octave) with the RMS level given, the same for the same seed.
 std::vector<float> pinkNoise(double seconds, double rate, double rmsDbfs, unsigned seed);
 
-// `text` spoken by espeak-ng with a German voice ("de", "de+f3"...), at `rate`; empty when
+// `text` spoken by espeak-ng with a German voice ("de", "de+f3"...) at its
+// pitch (0-99; 50 is the voice's own), at `rate`; empty when
 // espeak-ng is not there.
 std::vector<float> germanSpeech(const std::string& text, double rate,
-                                const std::string& voice = "de");
+                                const std::string& voice = "de", int pitch = 50);
 
 // `sound` scaled so that its loudest sample lies at `peakDbfs`.
 void scaleToPeak(std::vector<float>& sound, double peakDbfs);
