@@ -114,9 +114,8 @@ void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers
         m_soundSince = frame.endSample;
     // The window looks back over sound only since the silence before it.
     const uint64_t reach = std::min<uint64_t>(frame.window, frame.endSample - m_soundSince);
-    judged.reachSeconds = frame.levelDb < m_rules.silenceDb
-                              ? 0.0
-                              : double(reach) / detector().sampleRate();
+    judged.reachSeconds =
+        frame.levelDb < m_rules.silenceDb ? 0.0 : double(reach) / detector().sampleRate();
     m_recent.push_back(judged);
     if (m_recent.size() > std::max(m_holdFrames, m_choirFrames) + m_leadFrames)
         m_recent.pop_front();
@@ -159,16 +158,20 @@ bool NoteListener::steadyKey(int& note, double& cents, std::size_t& frames) cons
         return false;
     const bool speaking = m_recent.back().note < m_rules.speakingBelow;
     const double hold = m_rules.holdMs / 1000.0 - 1e-9;
-    // The hold begins with a sure judgement.
-    for (std::size_t n = 1; n <= m_recent.size() && !frames; ++n)
+    // From C' up a judgement within the hold may be less sure, as a hammer's
+    // or a breath's noise blurs a window now and then, as long as its pitch
+    // fits the others; the latest must be sure. Below C' all must be.
+    const auto mayHold = [&](const Judged& j) {
+        return j.voiced || (!speaking && j.heard && j.confidence >= m_rules.unsureConfidence);
+    };
+    for (std::size_t n = 1; n <= m_recent.size() && !frames; ++n) {
+        const Judged& begins = m_recent[m_recent.size() - n];
         if (double(n - 1) * m_hopSeconds +
-                    (speaking ? m_rules.speakingReachShare : 1.0) *
-                        m_recent[m_recent.size() - n].reachSeconds >=
+                    (speaking ? m_rules.speakingReachShare : 1.0) * begins.reachSeconds >=
                 hold &&
-            (speaking || m_recent[m_recent.size() - n].voiced ||
-             (m_recent[m_recent.size() - n].heard &&
-              m_recent[m_recent.size() - n].confidence >= m_rules.unsureConfidence)))
+            mayHold(begins))
             frames = n;
+    }
     if (!frames)
         return false;
     const int first = m_recent[m_recent.size() - frames].note;
@@ -179,12 +182,8 @@ bool NoteListener::steadyKey(int& note, double& cents, std::size_t& frames) cons
         const Judged& j = m_recent[i];
         if (j.note != first)
             return false;
-        // From C' up a frame within the hold may be less sure, as a hammer's
-        // or a breath's noise blurs a window now and then: its pitch must
-        // still fit the others.
-        const bool within = i + 1 != m_recent.size();
         if (!j.voiced) {
-            if (speaking || !within || !j.heard || j.confidence < m_rules.unsureConfidence)
+            if (!mayHold(j) || i + 1 == m_recent.size())
                 return false;
             ++unsure;
         }
@@ -201,7 +200,8 @@ bool NoteListener::steadyKey(int& note, double& cents, std::size_t& frames) cons
         return false;
     if (!speaking && cameSliding(m_recent.size() - frames))
         return false;
-    if (speaking && (afterHiss(m_recent.size() - frames) || cameWandering(m_recent.size() - frames)))
+    if (speaking &&
+        (afterHiss(m_recent.size() - frames) || cameWandering(m_recent.size() - frames)))
         return false;
     std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
     const double median = offsets[offsets.size() / 2];
@@ -288,7 +288,8 @@ bool NoteListener::steadyChoir(int& note, double& cents, std::size_t& frames) co
 bool NoteListener::afterHiss(std::size_t holdStart) const {
     // Over the lead before the hold, however much of it lies in between.
     std::size_t hiss = 0;
-    for (std::size_t i = holdStart > m_leadFrames ? holdStart - m_leadFrames : 0; i < holdStart; ++i)
+    for (std::size_t i = holdStart > m_leadFrames ? holdStart - m_leadFrames : 0; i < holdStart;
+         ++i)
         hiss += m_recent[i].hiss ? 1 : 0;
     return double(hiss) * m_hopSeconds * 1000.0 >= m_rules.hissMs;
 }
