@@ -17,23 +17,12 @@
 #include "buildmodules.h"
 #include "fluidsynthout.h"
 #include "heardsounds.h"
+#include "listeningfigures.h"
 #include "notelistener.h"
 #include "pitchmeter.h"
 #include "semitone.h"
 
 namespace {
-double cpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 struct Listening {
     double cpu = 0;   // seconds spent listening
@@ -44,26 +33,18 @@ struct Listening {
 Listening listenTo(const std::vector<float>& sound, double rate, const ListeningRules& rules) {
     Listening result;
     auto listener = NoteListener::create(rate, rules);
-    const double start = cpuSeconds();
+    const double start = threadCpuSeconds();
     // Blocks of 10 ms, as a capture stream of that latency delivers them.
     const std::size_t block = std::size_t(rate / 100);
     for (std::size_t at = 0; at < sound.size(); at += block) {
         auto heard = listener->listen(sound.data() + at, std::min(block, sound.size() - at));
         result.answers.insert(result.answers.end(), heard.begin(), heard.end());
     }
-    result.cpu = cpuSeconds() - start;
+    result.cpu = threadCpuSeconds() - start;
     result.audio = double(sound.size()) / rate;
     return result;
 }
 
-// A minute of German speech: a text read aloud until a minute is full.
-const char* const GermanText =
-    "Heute üben wir das Hören von Tönen. Die Lehrerin spielt einen Ton auf dem Klavier, und "
-    "die Schülerinnen und Schüler sollen ihn benennen. Manchmal ist es ein hohes C, manchmal "
-    "ein tiefes G. Wer richtig antwortet, bekommt einen Punkt. Wer sich irrt, verliert einen. "
-    "Nach der Stunde gehen alle nach Hause und erzählen ihren Eltern, was sie gelernt haben. "
-    "Am Wochenende fahren wir mit dem Fahrrad an den See, wenn das Wetter schön bleibt. "
-    "Vergiss bitte nicht, die Noten für die Probe am Donnerstag mitzubringen. ";
 } // namespace
 
 // `listen_bench PROGRAM KEY [VELOCITY [vibrato]]`: the pitch track of one note, hop by hop,
@@ -258,7 +239,7 @@ int main(int argc, char** argv) {
         const char* voice = speaker.voice;
         std::vector<float> speech;
         while (double(speech.size()) < 60 * rate) {
-            auto more = germanSpeech(GermanText, rate, voice, speaker.pitch);
+            auto more = germanSpeech(GermanPassage, rate, voice, speaker.pitch);
             if (more.empty()) {
                 std::fprintf(stderr, "espeak-ng gave no speech\n");
                 break;

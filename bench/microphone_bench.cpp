@@ -18,17 +18,12 @@
 #include "buildmodules.h"
 #include "fluidsynthout.h"
 #include "heardsounds.h"
+#include "listeningfigures.h"
 #include "microphoneinput.h"
 
 namespace {
 // The game's note reaches the loudspeakers this long after it was sent.
 constexpr double OutputLatencyMs = 30;
-
-double cpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
 
 struct Heard {
     std::vector<std::pair<int, std::size_t>> notes; // note, samples heard when it came
@@ -73,9 +68,9 @@ struct Room {
                           (!silent && k < echo.size() ? echo[k] : 0.0f);
             }
             heard.at = at + count;
-            const double start = cpuSeconds();
+            const double start = threadCpuSeconds();
             input->hear(part.data(), count);
-            cpu += cpuSeconds() - start;
+            cpu += threadCpuSeconds() - start;
             if (input->wantsSilence()) {
                 ++silencings;
                 if (!silent)
@@ -87,12 +82,6 @@ struct Room {
     }
 };
 
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 } // namespace
 
 int main() {
@@ -100,7 +89,8 @@ int main() {
     const std::string soundFont = listeningSoundFont();
     auto synth = soundFont.empty() ? nullptr : openListeningSynth(soundFont);
     if (!synth) {
-        std::fprintf(stderr, "QVB_LISTEN_SOUNDFONT names no SoundFont that loads (FluidR3_GM.sf2).\n");
+        std::fprintf(stderr,
+                     "QVB_LISTEN_SOUNDFONT names no SoundFont that loads (FluidR3_GM.sf2).\n");
         return 2;
     }
     const double rate = synth->sampleRate();
@@ -126,7 +116,8 @@ int main() {
                     PlayedNote played{program.program, key, velocity, vibrato, 100, 3000, 300};
                     auto echo = renderNote(*synth, played);
                     scaleToPeak(echo, -12);
-                    const auto sentAt = onsetSample(played, rate) - std::size_t(OutputLatencyMs * rate / 1000);
+                    const auto sentAt =
+                        onsetSample(played, rate) - std::size_t(OutputLatencyMs * rate / 1000);
                     Room room(rate, rules);
                     room.hear(key, echo, sentAt, {});
                     ++notes;
@@ -136,7 +127,8 @@ int main() {
                         ++answered;
                         ++programAnswers;
                         std::printf("  answered itself: %s %d v%d%s as %d\n", program.name, key,
-                                    velocity, vibrato ? " vibrato" : "", room.heard.notes.front().first);
+                                    velocity, vibrato ? " vibrato" : "",
+                                    room.heard.notes.front().first);
                     }
                     if (room.silencings > 0)
                         ++silenced;
@@ -165,7 +157,8 @@ int main() {
                 auto voice = renderNote(*synth, singer);
                 scaleToPeak(voice, -6);
                 const std::size_t voiceOnset = onsetSample(singer, rate);
-                const auto sentAt = onsetSample(game, rate) - std::size_t(OutputLatencyMs * rate / 1000);
+                const auto sentAt =
+                    onsetSample(game, rate) - std::size_t(OutputLatencyMs * rate / 1000);
                 Room room(rate, rules);
                 room.hear(key, echo, sentAt, voice);
                 ++sung;
@@ -174,10 +167,12 @@ int main() {
                 const auto& got = room.heard.notes;
                 if (got.empty()) {
                     ++notJudged;
-                    std::printf("  not judged: game %s %d, voice %d\n", program.name, key, voiceKey);
+                    std::printf("  not judged: game %s %d, voice %d\n", program.name, key,
+                                voiceKey);
                 } else if (got.front().first == voiceKey) {
                     ++judgedVoice;
-                    latency.push_back(1000.0 * (double(got.front().second) - double(voiceOnset)) / rate);
+                    latency.push_back(1000.0 * (double(got.front().second) - double(voiceOnset)) /
+                                      rate);
                 } else {
                     ++judgedOther;
                     std::printf("  judged as %d: game %s %d, voice %d\n", got.front().first,
@@ -190,6 +185,7 @@ int main() {
                 "%d judged as the voice's note, %d as another, %d not judged; voice onset to "
                 "judgement, median %.0f ms\n",
                 sung, judgedVoice, judgedOther, notJudged, median(latency));
-    std::printf("CPU while listening: %.2f %% of one core (%.0f s of sound)\n", 100.0 * cpu / audio, audio);
+    std::printf("CPU while listening: %.2f %% of one core (%.0f s of sound)\n", 100.0 * cpu / audio,
+                audio);
     return 0;
 }

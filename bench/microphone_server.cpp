@@ -34,6 +34,7 @@
 #include "buildmodules.h"
 #include "fluidsynthout.h"
 #include "heardsounds.h"
+#include "listeningfigures.h"
 #include "microphoneinput.h"
 #include "mouth.h"
 #include "pulsecapture.h"
@@ -46,19 +47,6 @@ using Clock = std::chrono::steady_clock;
 // The game's note reaches the loudspeakers this long after it was sent.
 constexpr double OutputLatencyMs = 30;
 constexpr double GapMs = 300; // silence after each sound
-
-double threadCpu() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // One sound to play into a microphone, rendered when its turn comes.
 struct Sound {
@@ -93,9 +81,9 @@ public:
         m_capture = PulseCapture::open(
             m_link,
             [this](const float* samples, std::size_t count) {
-                const double start = threadCpu();
+                const double start = threadCpuSeconds();
                 m_input->hear(samples, count);
-                m_cpu += threadCpu() - start;
+                m_cpu += threadCpuSeconds() - start;
                 m_heardSamples += count;
             },
             m_mouth.source().c_str());
@@ -198,14 +186,6 @@ std::vector<Outcome> playAll(std::vector<std::unique_ptr<Lane>>& lanes,
     return outcomes;
 }
 
-const char* const GermanText =
-    "Heute üben wir das Hören von Tönen. Die Lehrerin spielt einen Ton auf dem Klavier, und "
-    "die Schülerinnen und Schüler sollen ihn benennen. Manchmal ist es ein hohes C, manchmal "
-    "ein tiefes G. Wer richtig antwortet, bekommt einen Punkt. Wer sich irrt, verliert einen. "
-    "Nach der Stunde gehen alle nach Hause und erzählen ihren Eltern, was sie gelernt haben. "
-    "Am Wochenende fahren wir mit dem Fahrrad an den See, wenn das Wetter schön bleibt. "
-    "Vergiss bitte nicht, die Noten für die Probe am Donnerstag mitzubringen. ";
-
 std::string describe(const PlayedNote& p, const char* name) {
     return std::string(name) + " " + std::to_string(p.note) + " v" + std::to_string(p.velocity) +
            (p.vibrato ? " vibrato" : "");
@@ -295,7 +275,7 @@ int main() {
         s.render = [v = v, pitch = pitch](FluidSynthOut&, std::vector<float>& voice, std::size_t&,
                                           std::vector<float>&, std::size_t&) {
             while (double(voice.size()) < 60 * Mouth::Rate) {
-                auto more = germanSpeech(GermanText, Mouth::Rate, v, pitch);
+                auto more = germanSpeech(GermanPassage, Mouth::Rate, v, pitch);
                 if (more.empty())
                     break;
                 voice.insert(voice.end(), more.begin(), more.end());

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What the microphone's benchmarks share: the CPU a thread has used, a
+// median, and a German passage to be read aloud.
+#include <algorithm>
+#include <ctime>
+#include <vector>
+
+inline double threadCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+inline double median(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Read aloud again and again until a minute is full.
+inline const char* const GermanPassage =
+    "Heute üben wir das Hören von Tönen. Die Lehrerin spielt einen Ton auf dem Klavier, und "
+    "die Schülerinnen und Schüler sollen ihn benennen. Manchmal ist es ein hohes C, manchmal "
+    "ein tiefes G. Wer richtig antwortet, bekommt einen Punkt. Wer sich irrt, verliert einen. "
+    "Nach der Stunde gehen alle nach Hause und erzählen ihren Eltern, was sie gelernt haben. "
+    "Am Wochenende fahren wir mit dem Fahrrad an den See, wenn das Wetter schön bleibt. "
+    "Vergiss bitte nicht, die Noten für die Probe am Donnerstag mitzubringen. ";
