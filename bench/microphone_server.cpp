@@ -83,7 +83,9 @@ public:
             [this](const float* samples, std::size_t count) {
                 const double start = threadCpuSeconds();
                 m_input->hear(samples, count);
-                m_cpu += threadCpuSeconds() - start;
+                // Only this thread adds; the total is read at the end.
+                m_cpu.store(m_cpu.load(std::memory_order_relaxed) + threadCpuSeconds() - start,
+                            std::memory_order_relaxed);
                 m_heardSamples += count;
             },
             m_mouth.source().c_str());
@@ -146,7 +148,7 @@ public:
     }
 
     bool alive() const { return m_capture && m_capture->alive(); }
-    double cpu() const { return m_cpu; }
+    double cpu() const { return m_cpu.load(std::memory_order_relaxed); }
     double heardSeconds() const { return double(m_heardSamples) / PulseCapture::SampleRate; }
 
 private:
@@ -165,7 +167,7 @@ private:
     std::unique_ptr<PulseCapture> m_capture;
     std::mutex m_lock;
     std::vector<std::pair<int, Clock::time_point>> m_heard;
-    double m_cpu = 0; // on the capture's thread only
+    std::atomic<double> m_cpu{0}; // added to on the capture's thread only
     std::atomic<uint64_t> m_heardSamples{0};
 };
 
