@@ -1,10 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What the microphone's benchmarks share: the CPU a thread has used, a
-// median, and a German passage to be read aloud.
+// What the microphone's benchmarks share: the synthesizer on FluidR3, the
+// CPU a thread has used, a median, and a German passage to be read aloud.
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
+#include <memory>
+#include <string>
 #include <vector>
+
+#include "fluidsynthout.h"
+#include "heardsounds.h"
+
+// The built-in synthesizer on the SoundFont QVB_LISTEN_SOUNDFONT names;
+// nullptr, said on standard error, when there is none that loads.
+inline std::unique_ptr<FluidSynthOut> openTableSynth() {
+    const std::string soundFont = listeningSoundFont();
+    auto synth = soundFont.empty() ? nullptr : openListeningSynth(soundFont);
+    if (!synth)
+        std::fprintf(stderr,
+                     "QVB_LISTEN_SOUNDFONT names no SoundFont that loads (FluidR3_GM.sf2).\n");
+    return synth;
+}
 
 inline double threadCpuSeconds() {
     timespec ts{};

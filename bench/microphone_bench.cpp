@@ -86,13 +86,9 @@ struct Room {
 
 int main() {
     useBuildModules();
-    const std::string soundFont = listeningSoundFont();
-    auto synth = soundFont.empty() ? nullptr : openListeningSynth(soundFont);
-    if (!synth) {
-        std::fprintf(stderr,
-                     "QVB_LISTEN_SOUNDFONT names no SoundFont that loads (FluidR3_GM.sf2).\n");
+    auto synth = openTableSynth();
+    if (!synth)
         return 2;
-    }
     const double rate = synth->sampleRate();
     // MICROPHONE_GATE="RISE_MS MARGIN_DB MEMORY_MS" tries other rules of the gate;
     // MICROPHONE_STEP=N takes every Nth key only.

@@ -196,13 +196,9 @@ std::string describe(const PlayedNote& p, const char* name) {
 
 int main() {
     useBuildModules();
-    const std::string soundFont = listeningSoundFont();
-    auto synth = soundFont.empty() ? nullptr : openListeningSynth(soundFont);
-    if (!synth) {
-        std::fprintf(stderr,
-                     "QVB_LISTEN_SOUNDFONT names no SoundFont that loads (FluidR3_GM.sf2).\n");
+    auto synth = openTableSynth();
+    if (!synth)
         return 2;
-    }
     const double rate = synth->sampleRate();
     if (rate != Mouth::Rate) {
         std::fprintf(stderr, "the synthesizer renders at %.0f Hz, the microphone takes 48000\n",
