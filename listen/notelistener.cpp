@@ -198,7 +198,8 @@ bool NoteListener::steadyKey(int& note, double& cents, std::size_t& frames) cons
     if (std::abs(slopePerHop(offsets) / m_hopSeconds) >
         (speaking ? m_rules.maxDriftCentsPerSecond : m_rules.maxDriftAboveSpeaking))
         return false;
-    if (!speaking && cameSliding(m_recent.size() - frames))
+    if (!speaking &&
+        (cameSliding(m_recent.size() - frames) || overtoneOfLead(m_recent.size() - frames)))
         return false;
     if (speaking &&
         (afterHiss(m_recent.size() - frames) || cameWandering(m_recent.size() - frames)))
@@ -246,6 +247,23 @@ bool NoteListener::cameSliding(std::size_t holdStart) const {
             return false;
     }
     return std::abs(slopePerHop(track) / m_hopSeconds) > m_rules.maxGlideCentsPerSecond;
+}
+
+bool NoteListener::overtoneOfLead(std::size_t holdStart) const {
+    // Over the lead since the latest onset, however much of it lies in between.
+    const std::size_t since = m_recent.size() - std::min(m_recent.size(), m_sinceOnset + 1);
+    const std::size_t from =
+        std::max(since, holdStart > m_leadFrames ? holdStart - m_leadFrames : 0);
+    const double below = 100.0 * (m_recent[holdStart].note - 12);
+    std::size_t heard = 0;
+    for (std::size_t i = from; i < holdStart; ++i) {
+        const Judged& j = m_recent[i];
+        heard += j.heard && j.confidence >= m_rules.choirConfidence &&
+                         std::abs(100.0 * j.note + j.cents - below) <= 100.0
+                     ? 1
+                     : 0;
+    }
+    return double(heard) * m_hopSeconds * 1000.0 >= m_rules.octaveLeadMs;
 }
 
 bool NoteListener::cameWandering(std::size_t holdStart) const {

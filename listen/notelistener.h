@@ -19,7 +19,10 @@ struct ListeningRules {
     int lowestNote = 36; // the lowest key to hear (sizes the window)
     int highestNote = 96;
     double minConfidence = 0.9; // how periodic each judgement must be
-    double holdMs = 60;         // the same key held that long makes an answer
+    // The same key held that long makes an answer. A hop short of 60 ms
+    // takes most of a piano's or a trumpet's notes from C' up within 75 ms;
+    // any shorter, and a low note's octave and spoken vowels come through.
+    double holdMs = 55;
     double maxCentsOff = 40;    // a pupil a little out of tune still counts
     // A pitch still moving faster than this over the hold is a glide (or
     // speech), not a note; a vibrato stands still at its turns.
@@ -47,6 +50,11 @@ struct ListeningRules {
     double leadMs = 150;
     double maxGlideCentsPerSecond = 400;
     double maxStepCents = 30; // a leap larger than this between two hops breaks the run
+    // A low note's octave shows through now and then before its fundamental
+    // holds (a choir's many voices, above all). From C' up, a key whose
+    // octave below was heard, even unsurely, for this long since the onset
+    // is that note's overtone until the lead has passed.
+    double octaveLeadMs = 30;
     // Below C' a syllable's pitch rises and falls on its way into the vowel:
     // followed back over the lead (at the choir's confidence below), the
     // pitch that ran into the hold must have stayed within this span.
@@ -99,7 +107,9 @@ public:
     const PitchDetector& detector() const { return m_bank->longest(); }
 
     // The key heard in the latest judgement, -1 when nothing clear was heard.
-    int latestKey() const { return !m_recent.empty() && m_recent.back().voiced ? m_recent.back().note : -1; }
+    int latestKey() const {
+        return !m_recent.empty() && m_recent.back().voiced ? m_recent.back().note : -1;
+    }
 
     // Whatever was heard so far is not held against what follows: the next
     // steady key answers, even the one heard last.
@@ -112,7 +122,7 @@ private:
         int note = 0;
         double cents = 0;
         double confidence = 0;
-        bool hiss = false; // loud, and no pitch in it
+        bool hiss = false;       // loud, and no pitch in it
         double reachSeconds = 0; // of sound before its hop that its window looked at too
     };
     NoteListener(const ListeningRules& rules, std::unique_ptr<PitchBank> bank);
@@ -121,6 +131,7 @@ private:
     bool steadyKey(int& note, double& cents, std::size_t& frames) const;
     std::vector<double> leadingTrack(std::size_t holdStart, double minConfidence) const;
     bool cameSliding(std::size_t holdStart) const;
+    bool overtoneOfLead(std::size_t holdStart) const;
     bool cameWandering(std::size_t holdStart) const;
     bool steadyChoir(int& note, double& cents, std::size_t& frames) const;
     bool afterHiss(std::size_t holdStart) const;

@@ -57,7 +57,8 @@ void TestListenFluidR3::playedNoteIsHeardOnItsKey_data() {
     QTest::addColumn<int>("velocity");
     QTest::addColumn<bool>("vibrato");
     for (const ListeningProgram& p : ListeningPrograms)
-        for (int note : {36, 45, 52, 60, 67, 72, 79, 84})
+        // 48: the choir's low c shows its octave through before it holds.
+        for (int note : {36, 45, 48, 52, 60, 67, 72, 79, 84})
             for (int velocity : {60, 110})
                 for (bool vibrato : {false, true})
                     QTest::addRow("%s %d v%d%s", p.name, note, velocity, vibrato ? " vibrato" : "")
