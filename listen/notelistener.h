@@ -21,7 +21,7 @@ struct ListeningRules {
     double minConfidence = 0.9; // how periodic each judgement must be
     // The same key held that long makes an answer. A hop short of 60 ms
     // takes most of a piano's or a trumpet's notes from C' up within 75 ms;
-    // any shorter, and a low note's octave and spoken vowels come through.
+    // the shorter the hold, the more spoken vowels hold still for it.
     double holdMs = 55;
     double maxCentsOff = 40;    // a pupil a little out of tune still counts
     // A pitch still moving faster than this over the hold is a glide (or
