@@ -100,6 +100,16 @@ public:
             sound.render(synth, voice, voiceOnset, echo, echoOnset);
         }
         m_choices->headphones = sound.headphones;
+        // A pupil's note begins anywhere within a block the microphone hands
+        // over, not on its edge: each sound starts a little later than the
+        // one before, all through a block.
+        const std::size_t shift = (m_played++ * 97) % Mouth::Block;
+        voice.insert(voice.begin(), shift, 0.0f);
+        voiceOnset += shift;
+        if (!echo.empty()) {
+            echo.insert(echo.begin(), shift, 0.0f);
+            echoOnset += shift;
+        }
         const std::size_t length = std::max(voice.size(), echo.size());
         voice.resize(length);
         {
@@ -169,6 +179,7 @@ private:
     std::vector<std::pair<int, Clock::time_point>> m_heard;
     std::atomic<double> m_cpu{0}; // added to on the capture's thread only
     std::atomic<uint64_t> m_heardSamples{0};
+    std::size_t m_played = 0;
 };
 
 // Plays all the sounds, each lane taking the next one free.
