@@ -27,6 +27,10 @@ Mouth::Mouth(const std::string& dir, std::string source, bool asDefault)
 Mouth::~Mouth() { unplug(); }
 
 bool Mouth::plug() {
+    // A server killed straight after unloading the pipe's module may not
+    // have removed the pipe yet (the unload runs after its reply), and a
+    // new pipe source refuses to start over a file already there.
+    ::unlink(m_fifo.c_str());
     QString id;
     if (pactl({"load-module", "module-pipe-source",
                "source_name=" + QString::fromStdString(m_source),
