@@ -9,6 +9,7 @@
 //   note or not, and how long after the voice began.
 // A measurement, not a test:
 //   QVB_LISTEN_SOUNDFONT=/path/FluidR3_GM.sf2 build/bench/microphone_bench
+// MICROPHONE_OVER_ONLY=1 measures the pupil over the game's note alone.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -104,7 +105,10 @@ int main() {
     // until the next note), through loudspeakers.
     int notes = 0, answered = 0, silenced = 0;
     double cpu = 0, audio = 0;
+    const bool echoPart = !std::getenv("MICROPHONE_OVER_ONLY");
     for (const ListeningProgram& program : ListeningPrograms) {
+        if (!echoPart)
+            break;
         int programAnswers = 0;
         for (int key = 36; key <= 84; key += step) {
             for (int velocity : {60, 110}) {
@@ -163,8 +167,8 @@ int main() {
                 const auto& got = room.heard.notes;
                 if (got.empty()) {
                     ++notJudged;
-                    std::printf("  not judged: game %s %d, voice %d\n", program.name, key,
-                                voiceKey);
+                    std::printf("  not judged: game %s %d, voice %d (%s)\n", program.name, key,
+                                voiceKey, room.silencings ? "silenced" : "not silenced");
                 } else if (got.front().first == voiceKey) {
                     ++judgedVoice;
                     latency.push_back(1000.0 * (double(got.front().second) - double(voiceOnset)) /
