@@ -19,6 +19,11 @@ struct GateRules {
     double fadeMs = 300;   // the room's echo of a silenced note
     double riseMs = 300;   // a rise slower than this is the note's own swell
     double memoryMs = 600; // how long a level heard counts as the echo
+    // With the game's note taken out of what is heard, what is left is
+    // somebody else only when it is this much of all that is heard at least,
+    // and has risen this far above what was left of the note alone.
+    double leftShareDb = -10;
+    double leftRiseDb = 12;
 };
 
 class EchoGate {

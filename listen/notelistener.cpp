@@ -63,6 +63,13 @@ void NoteListener::forget() {
     m_answerLevelDb = -200;
 }
 
+void NoteListener::answeredElsewhere(int note) {
+    m_levels.clear();
+    m_lastAnswer = note;
+    m_answerLevelDb = m_levelDb;
+    m_onsetSinceAnswer = false;
+}
+
 bool NoteListener::onset(double hopDb) {
     // The level over 20 ms, longer than the period of the low C: a single hop
     // of a low note swings by 10 dB with its waveform's peaks.

@@ -111,9 +111,19 @@ public:
         return !m_recent.empty() && m_recent.back().voiced ? m_recent.back().note : -1;
     }
 
+    // The pitch of the latest judgement as a key with its cents (69.1: 10
+    // cents above A'), -1 when nothing clear was heard.
+    double latestPitch() const {
+        return latestKey() >= 0 ? m_recent.back().note + m_recent.back().cents / 100.0 : -1.0;
+    }
+
     // Whatever was heard so far is not held against what follows: the next
     // steady key answers, even the one heard last.
     void forget();
+
+    // That key was answered by another ear on the same sound: it is held as
+    // this listener's own answer, and does not answer again without a new onset.
+    void answeredElsewhere(int note);
 
 private:
     struct Judged {

@@ -76,31 +76,44 @@ private slots:
 void TestMicrophoneInput::gameNoteAndPupil_data() {
     QTest::addColumn<bool>("headphones");
     QTest::addColumn<int>("gameNote"); // -1: the game plays nothing
-    // What the pupil sings: "NOTE DB FROM-TO" in ms after the game's note, ";" between.
+    // How far the note sounds off its key, as a SoundFont's sample may lie.
+    QTest::addColumn<int>("echoCents");
+    // What the pupil sings: "NOTE DB FROM-TO [SWELL]" in ms after the game's
+    // note, ";" between; SWELL: how long the voice takes to come in.
     QTest::addColumn<QString>("sung");
     QTest::addColumn<bool>("silenced");
     QTest::addColumn<QString>("expected");
     // The game's note comes back at -12 dB from the loudspeakers and rings on.
-    QTest::newRow("loudspeakers: the game's own note never answers") << false << 60 << "" << false << "";
-    QTest::newRow("loudspeakers: a low game note never answers") << false << 36 << "" << false << "";
+    QTest::newRow("loudspeakers: the game's own note never answers") << false << 60 << 0 << "" << false << "";
+    QTest::newRow("loudspeakers: a low game note never answers") << false << 36 << 0 << "" << false << "";
     QTest::newRow("loudspeakers: a pupil over it is judged as the pupil")
-        << false << 60 << "64 -6 500-1500" << true << "64";
+        << false << 60 << 0 << "64 -6 500-1500" << true << "64";
     QTest::newRow("loudspeakers: the pupil singing the game's own note over it")
-        << false << 67 << "67 -6 500-1500" << true << "67";
+        << false << 67 << 0 << "67 -6 500-1500" << true << "67";
     QTest::newRow("loudspeakers: a semitone beside the game's note, quieter, is no answer")
-        << false << 60 << "61 -18 500-1500" << false << "";
+        << false << 60 << 0 << "61 -18 500-1500" << false << "";
     QTest::newRow("loudspeakers: the pupil's last note rang into the game's next one")
-        << false << 60 << "64 -6 0-700; 66 -6 1500-2300" << true << "66";
+        << false << 60 << 0 << "64 -6 0-700; 66 -6 1500-2300" << true << "66";
     QTest::newRow("loudspeakers: begun too early, then again after a breath")
-        << false << 60 << "64 -6 50-700; 64 -6 2000-3000" << true << "64";
-    QTest::newRow("headphones: whatever is heard counts") << true << 60 << "60 -12 500-1500" << false << "60";
+        << false << 60 << 0 << "64 -6 50-700; 64 -6 2000-3000" << true << "64";
+    QTest::newRow("loudspeakers: a choir swelling in slowly a fourth below the game's note")
+        << false << 57 << 0 << "52 -12 600-1800 500" << false << "52";
+    QTest::newRow("loudspeakers: ... a fifth above it")
+        << false << 50 << 0 << "57 -12 600-1800 500" << false << "57";
+    QTest::newRow("loudspeakers: the game's note well off its key never answers")
+        << false << 60 << 35 << "" << false << "";
+    // Held on over it, the pupil's note silences the game's, and is not judged twice.
+    QTest::newRow("loudspeakers: a pupil over a game's note well off its key")
+        << false << 60 << -35 << "53 -12 600-1800 500" << true << "53";
+    QTest::newRow("headphones: whatever is heard counts") << true << 60 << 0 << "60 -12 500-1500" << false << "60";
     QTest::newRow("nothing played by the game: the pupil answers")
-        << false << -1 << "62 -20 500-1500" << false << "62";
+        << false << -1 << 0 << "62 -20 500-1500" << false << "62";
 }
 
 void TestMicrophoneInput::gameNoteAndPupil() {
     QFETCH(bool, headphones);
     QFETCH(int, gameNote);
+    QFETCH(int, echoCents);
     QFETCH(QString, sung);
     QFETCH(bool, silenced);
     QFETCH(QString, expected);
@@ -109,14 +122,17 @@ void TestMicrophoneInput::gameNoteAndPupil() {
     std::vector<float> echo;
     if (gameNote >= 0) {
         room.gamePlays(gameNote);
-        echo = tone(gameNote, -12, 4000);
+        echo = tone(gameNote + echoCents / 100.0, -12, 4000);
     }
     std::vector<float> pupil(std::size_t(4.0 * Rate));
     for (const QString& part : sung.split(';', Qt::SkipEmptyParts)) {
         const QStringList w = part.simplified().split(' ');
         const QStringList span = w[2].split('-');
         const auto from = std::size_t(span[0].toDouble() * Rate / 1000);
-        const auto voice = tone(w[0].toInt(), w[1].toDouble(), span[1].toDouble() - span[0].toDouble());
+        auto voice = tone(w[0].toInt(), w[1].toDouble(), span[1].toDouble() - span[0].toDouble());
+        const double swell = w.size() > 3 ? w[3].toDouble() * Rate / 1000 : 0;
+        for (std::size_t i = 0; double(i) < swell && i < voice.size(); ++i)
+            voice[i] *= float(double(i) / swell);
         std::copy(voice.begin(), voice.end(), pupil.begin() + long(from));
     }
     room.hear(pupil, echo);
