@@ -24,6 +24,8 @@ struct GateRules {
     // and has risen this far above what was left of the note alone.
     double leftShareDb = -10;
     double leftRiseDb = 12;
+    double leftWakeDb = 6; // the ear listens that much below the share already
+    int leftReach = 18;    // keys off the game's note that ear judges
 };
 
 class EchoGate {

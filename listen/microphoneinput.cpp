@@ -150,6 +150,7 @@ void MicrophoneInput::listenBeside(const float* samples, std::size_t count) {
         m_beside->forget();
         m_besideHops = 0;
         m_leftQuietestDb = 200;
+        m_besideAwake = false;
     }
     // The canceller hears everything, so that it has a period behind it
     // when the game's note is to be taken out.
@@ -158,21 +159,36 @@ void MicrophoneInput::listenBeside(const float* samples, std::size_t count) {
         return;
     m_leftPowers[(m_nextPower + 3) % 4] = meanSquare(m_cancelled.data(), count);
     const double leftDb = decibels(m_leftPowers);
+    const double shareDb = leftDb - decibels(m_powers);
     // Its first hops' level still holds sound from before the note was taken out.
     if (++m_besideHops > 4)
         m_leftQuietestDb = std::min(m_leftQuietestDb, leftDb);
+    // While what is left is far too faint to be anybody's, this ear rests:
+    // it is the pitch detector that costs. Waking, it judges afresh, and
+    // wakes early enough to have heard a hold by the time it may answer.
+    const bool awake = shareDb >= m_gateRules.leftShareDb - m_gateRules.leftWakeDb;
+    if (!awake) {
+        m_besideAwake = false;
+        return;
+    }
+    if (!m_besideAwake)
+        m_beside->forget();
+    m_besideAwake = true;
     // What is left of the game's note (a piano's strings beating, a choir's
     // voices apart, a vibrato) can have a pitch of its own, but it is faint
     // beside the note and follows its level. Somebody else sounds when what
     // is left is a good part of what is heard, and has risen well above what
     // was left when the ear began.
-    const bool someoneElse = leftDb >= decibels(m_powers) + m_gateRules.leftShareDb &&
-                             leftDb >= m_leftQuietestDb + m_gateRules.leftRiseDb;
+    const bool someoneElse =
+        shareDb >= m_gateRules.leftShareDb && leftDb >= m_leftQuietestDb + m_gateRules.leftRiseDb;
     for (const HeardNote& heard : m_beside->listen(m_cancelled.data(), count)) {
         // The game's note itself, or what is left of it, is the gate's to
-        // judge. What was heard before somebody else came in is no answer of
-        // theirs: this ear judges them afresh.
-        if (!someoneElse || gamesOwn(heard.note)) {
+        // judge. Further off than the reach lie the game's note's own
+        // overtones, and the pupil's, whose fundamental was taken out with the
+        // game's note's. What was heard before somebody else came in is no
+        // answer of theirs: this ear judges them afresh.
+        if (!someoneElse || gamesOwn(heard.note) ||
+            std::abs(heard.note - m_cancelKey) > m_gateRules.leftReach) {
             m_beside->forget();
             continue;
         }
@@ -197,7 +213,7 @@ bool MicrophoneInput::counts(int note) const {
         // Two notes at once can sound like a third, lower one, whose period
         // both share; the ear that hears the game's note taken out knows
         // better, and once it has answered, it judges the pupil over this note.
-        const int beside = m_canceller.tuned() ? m_beside->latestKey() : -1;
+        const int beside = m_canceller.tuned() && m_besideAwake ? m_beside->latestKey() : -1;
         return !gamesOwn(note) && !m_besideAnswered &&
                (beside < 0 || beside == note || gamesOwn(beside));
     }

@@ -78,6 +78,7 @@ private:
     double m_leftPowers[4] = {};  // of what the canceller left
     int m_besideHops = 0;          // since the game's note was taken out
     double m_leftQuietestDb = 200; // of what was left since then
+    bool m_besideAwake = false;    // the second ear listens
     EchoGate::Verdict m_verdict = EchoGate::Verdict::Open;
     // The game's latest sound event, from the window's thread: a count, and
     // whether it began a note (1) or fell silent (0) in the lowest bit.

@@ -46,6 +46,7 @@ NoteListener::NoteListener(const ListeningRules& rules, std::unique_ptr<PitchBan
     m_holdFrames = frames(m_rules.holdMs) + 1;
     m_leadFrames = frames(m_rules.leadMs);
     m_choirFrames = frames(m_rules.choirHoldMs) + 1;
+    m_vibratoFrames = frames(m_rules.vibratoHoldMs) + 1;
     m_onsetFrames = frames(m_rules.onsetSpanMs);
     m_pauseFrames = frames(m_rules.pauseMs);
 }
@@ -124,7 +125,7 @@ void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers
     judged.reachSeconds =
         frame.levelDb < m_rules.silenceDb ? 0.0 : double(reach) / detector().sampleRate();
     m_recent.push_back(judged);
-    if (m_recent.size() > std::max(m_holdFrames, m_choirFrames) + m_leadFrames)
+    if (m_recent.size() > std::max({m_holdFrames, m_choirFrames, m_vibratoFrames}) + m_leadFrames)
         m_recent.pop_front();
 
     // A pause is silence: a choir or a bowed string that wavers for a moment
@@ -136,7 +137,8 @@ void NoteListener::hear(const PitchFrame& frame, std::vector<HeardNote>& answers
     int note = 0;
     double cents = 0;
     std::size_t held = 0;
-    if (!steadyKey(note, cents, held) && !steadyChoir(note, cents, held))
+    if (!steadyKey(note, cents, held) && !steadyChoir(note, cents, held) &&
+        !steadyVibrato(note, cents, held))
         return;
     // The same key again only when the whole hold came after a new onset:
     // a note held on is one answer, however long it sounds.
@@ -307,6 +309,63 @@ bool NoteListener::steadyChoir(int& note, double& cents, std::size_t& frames) co
     note = key;
     cents = median;
     frames = m_choirFrames;
+    return true;
+}
+
+bool NoteListener::steadyVibrato(int& note, double& cents, std::size_t& frames) const {
+    frames = 0;
+    if (m_recent.size() < m_vibratoFrames || m_recent.back().note >= m_rules.speakingBelow ||
+        !m_recent.back().heard)
+        return false;
+    std::vector<double> pitches;
+    for (std::size_t i = m_recent.size() - m_vibratoFrames; i < m_recent.size(); ++i) {
+        const Judged& j = m_recent[i];
+        if (j.heard && j.confidence >= m_rules.choirConfidence)
+            pitches.push_back(100.0 * j.note + j.cents);
+    }
+    if (double(pitches.size()) < m_rules.choirShare * double(m_vibratoFrames))
+        return false;
+    const auto [low, high] = std::minmax_element(pitches.begin(), pitches.end());
+    if (*high - *low > m_rules.maxVibratoSpanCents ||
+        std::abs(slopePerHop(pitches) / m_hopSeconds) > m_rules.maxChoirDriftCentsPerSecond)
+        return false;
+    std::vector<double> sorted = pitches;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    const double centre = sorted[sorted.size() / 2];
+    const NearestKey key = nearestKey(440.0 * std::exp2((centre / 100.0 - 69) / 12.0));
+    if (std::abs(key.cents) > m_rules.maxVibratoCentreCents || key.note < m_rules.lowestNote)
+        return false;
+    // A vibrato swings smoothly; a voice that speaks leaps.
+    for (std::size_t i = 1; i < pitches.size(); ++i)
+        if (std::abs(pitches[i] - pitches[i - 1]) > m_rules.maxStepCents)
+            return false;
+    // Across the centre and back, each time well beyond it, as evenly as a
+    // vibrato swings: each half of a swing lasts about as long as the others.
+    int crossings = 0, side = 0;
+    std::size_t lastCrossing = 0, shortest = pitches.size(), longest = 0;
+    for (std::size_t i = 0; i < pitches.size(); ++i) {
+        const double p = pitches[i];
+        const int now = p > centre + m_rules.vibratoCrossingCents   ? 1
+                        : p < centre - m_rules.vibratoCrossingCents ? -1
+                                                                     : 0;
+        if (now != 0 && now != side) {
+            if (side != 0) {
+                if (++crossings > 1) {
+                    shortest = std::min(shortest, i - lastCrossing);
+                    longest = std::max(longest, i - lastCrossing);
+                }
+                lastCrossing = i;
+            }
+            side = now;
+        }
+    }
+    if (crossings > 1 && double(longest) > m_rules.maxVibratoUnevenness * double(shortest))
+        return false;
+    if (crossings < m_rules.minVibratoCrossings || afterHiss(m_recent.size() - m_vibratoFrames))
+        return false;
+    note = key.note;
+    cents = key.cents;
+    frames = m_vibratoFrames;
     return true;
 }
 

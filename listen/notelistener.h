@@ -73,6 +73,16 @@ struct ListeningRules {
     double choirShare = 0.7; // of the frames over that hold on the key
     double maxChoirDriftCentsPerSecond = 100;
     double maxChoirSpanCents = 45;
+    // A choir's wide vibrato on a low key swings beyond that span, even over
+    // the key's edge. Below C', a pitch that swings about a centre on the key
+    // within this span, turning back across it this often over this long,
+    // holds the key too: speech wanders, it does not swing.
+    double vibratoHoldMs = 300;
+    double maxVibratoSpanCents = 110;
+    int minVibratoCrossings = 3;
+    double vibratoCrossingCents = 8; // beyond the centre, either way, to count
+    double maxVibratoUnevenness = 1.6; // the longest half swing against the shortest
+    double maxVibratoCentreCents = 25; // off the key
     // A syllable: its vowel comes out of a hiss ("s", "sch", "f", "ch"), a
     // sound as loud as a note but with no pitch in it; an instrument's
     // attack is far shorter. Below C', this much of it over the lead before
@@ -144,6 +154,7 @@ private:
     bool overtoneOfLead(std::size_t holdStart) const;
     bool cameWandering(std::size_t holdStart) const;
     bool steadyChoir(int& note, double& cents, std::size_t& frames) const;
+    bool steadyVibrato(int& note, double& cents, std::size_t& frames) const;
     bool afterHiss(std::size_t holdStart) const;
 
     ListeningRules m_rules;
@@ -151,6 +162,7 @@ private:
     std::size_t m_holdFrames;
     std::size_t m_leadFrames;
     std::size_t m_choirFrames;
+    std::size_t m_vibratoFrames;
     std::size_t m_onsetFrames;
     std::size_t m_pauseFrames;
     double m_hopSeconds;

@@ -2,11 +2,13 @@
 // The listener on notes that no one here played: the built-in synthesizer
 // renders them offline from FluidR3, a SoundFont recorded from real
 // instruments (QVB_LISTEN_SOUNDFONT names its file; never the machine's
-// default SoundFont). Noise, speech and a glide must give no answer.
+// default SoundFont). Noise, speech and a glide must give no answer. A pupil
+// singing over the game's own note, heard through loudspeakers, is judged.
 #include <QtTest>
 
 #include "fluidsynthout.h"
 #include "heardsounds.h"
+#include "microphoneinput.h"
 #include "notelistener.h"
 
 namespace {
@@ -35,6 +37,8 @@ private slots:
     void initTestCase();
     void playedNoteIsHeardOnItsKey_data();
     void playedNoteIsHeardOnItsKey();
+    void pupilOverTheGamesNote_data();
+    void pupilOverTheGamesNote();
     void noNoteIsHeardIn_data();
     void noNoteIsHeardIn();
 
@@ -85,6 +89,65 @@ void TestListenFluidR3::playedNoteIsHeardOnItsKey() {
     if (notes.empty())
         return;
     QVERIFY(notes[0].atSample > onsetSample(played, m_synth->sampleRate()));
+}
+
+void TestListenFluidR3::pupilOverTheGamesNote_data() {
+    QTest::addColumn<int>("gameProgram");
+    QTest::addColumn<int>("gameNote");
+    QTest::addColumn<int>("pupilProgram");
+    QTest::addColumn<int>("pupilNote");
+    // The choir's low vibrato swings from 50 cents below the key to 26 above.
+    QTest::newRow("a choir's wide vibrato, once the game's note is silenced")
+        << 0 << 48 << 52 << 43;
+    // The choir swells in too slowly to open the gate, and the two notes
+    // together have no steady pitch.
+    QTest::newRow("a choir swelling in a fourth below a flute") << 73 << 52 << 52 << 47;
+    QTest::newRow("a choir swelling in a fifth above a flute") << 73 << 56 << 52 << 63;
+    QTest::newRow("a choir swelling in a fifth above a voice") << 53 << 48 << 52 << 55;
+}
+
+void TestListenFluidR3::pupilOverTheGamesNote() {
+    QFETCH(int, gameProgram);
+    QFETCH(int, gameNote);
+    QFETCH(int, pupilProgram);
+    QFETCH(int, pupilNote);
+    const double rate = m_synth->sampleRate();
+    // The game's note held, back from the loudspeakers at -12 dBFS; the pupil
+    // at -6 dBFS, 0.7 s into it.
+    const PlayedNote game{gameProgram, gameNote, 110, false, 100, 3000, 300};
+    auto echo = renderNote(*m_synth, game);
+    scaleToPeak(echo, -12);
+    auto voice = renderNote(*m_synth, {pupilProgram, pupilNote, 100, true, 800, 900, 200});
+    scaleToPeak(voice, -6);
+    std::vector<int> answers;
+    auto choices = std::make_shared<ListenChoices>();
+    auto input = MicrophoneInput::create(
+        rate,
+        [](MidiInPort*, uint32_t id, uintptr_t instance, uint32_t message, uint32_t) {
+            if (id == MIM_DATA && (message & 0xF0) == 0x90)
+                reinterpret_cast<std::vector<int>*>(instance)->push_back(int(message >> 8 & 0x7F));
+        },
+        reinterpret_cast<uintptr_t>(&answers), choices);
+    QVERIFY(input);
+    input->start();
+    // The game's note reaches the loudspeakers 30 ms after it is sent.
+    const std::size_t sentAt = onsetSample(game, rate) - std::size_t(0.03 * rate);
+    const std::size_t block = std::size_t(rate / 100);
+    bool silent = false;
+    std::vector<float> part(block);
+    for (std::size_t at = 0; at < echo.size(); at += block) {
+        if (at <= sentAt && sentAt < at + block)
+            input->outputSent(0x90 | uint32_t(gameNote) << 8 | 127u << 16);
+        const std::size_t count = std::min(block, echo.size() - at);
+        for (std::size_t i = 0; i < count; ++i)
+            part[i] = (at + i < voice.size() ? voice[at + i] : 0.0f) + (silent ? 0.0f : echo[at + i]);
+        input->hear(part.data(), count);
+        if (!silent && input->wantsSilence()) {
+            silent = true; // as the game silences its note on whatever output it uses
+            input->outputSent(0xB0 | 0x78u << 8);
+        }
+    }
+    QCOMPARE(answers, std::vector<int>{pupilNote});
 }
 
 void TestListenFluidR3::noNoteIsHeardIn_data() {
